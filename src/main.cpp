@@ -1,0 +1,12 @@
+// oske: the demo itself. Takes no arguments; everything it shows is fixed.
+#include <cstdlib>
+
+#include "runtime/demo.h"
+
+int main(int, char**) {
+    DemoOptions options = demo_default_options();
+    // Test-only: lets the test suite point the binary at a prepared module.
+    if (const char* path = getenv("OSKE_TEST_MUSIC_PATH"))
+        options.music_path = path;
+    return demo_run(options);
+}

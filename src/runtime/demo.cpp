@@ -1,0 +1,200 @@
+#include "runtime/demo.h"
+
+#include <csignal>
+
+#include "elements/diagrams.h"
+#include "math/random.h"
+#include "render/gl.h"
+#include "render/images.h"
+#include "render/ortho.h"
+#include "runtime/clock.h"
+#include "runtime/music_player.h"
+#include "runtime/scene_data.h"
+#include "runtime/timeline.h"
+#include "scenes/scenes.h"
+
+int screen_width = 1280;
+int screen_height = 720;
+Uint32 demo_window_id = 0;
+bool demo_quit = false;
+volatile int demo_signal_received = 0;
+
+const SceneEntry scene_table[10] = {
+    {scene1_init, scene1_draw, scene1_free}, {scene2_init, scene2_draw, scene2_free},
+    {scene3_init, scene3_draw, scene3_free}, {scene4_init, scene4_draw, scene4_free},
+    {scene5_init, scene5_draw, scene5_free}, {scene6_init, scene6_draw, scene6_free},
+    {scene7_init, scene7_draw, scene7_free}, {scene8_init, scene8_draw, scene8_free},
+    {scene9_init, scene9_draw, scene9_free}, {scene10_init, scene10_draw, scene10_free},
+};
+
+DemoOptions demo_default_options() {
+    DemoOptions options;
+    options.music_path = music_default_path;
+    return options;
+}
+
+static void demo_on_signal(int) {
+    demo_signal_received = 1;
+}
+
+static void demo_install_signal_handlers() {
+    // SDL would turn these into SDL_QUIT only once events are pumped; our own flag also
+    // covers start-up, when the song is still being decoded.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    struct sigaction action = {};
+    action.sa_handler = demo_on_signal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+// The inits draw from one random sequence, so this order is part of the picture.
+void demo_build_data() {
+    load_images();
+    scene6_init();
+    scene2_init();
+    scene4_init();
+    scene3_init();
+    scene5_init();
+    scene7_init();
+    scene1_init();
+    scene8_init();
+    scene10_init();
+    diagram_lines_init();
+    scene9_init();
+    // Fixes where the draws that scene 4 takes while drawing start in the sequence.
+    for (int i = 0; i < 50000; ++i)
+        random_unit();
+}
+
+void demo_free_data() {
+    scene6_free();
+    scene2_free();
+    scene4_free();
+    scene3_free();
+    scene5_free();
+    scene7_free();
+    scene1_free();
+    scene8_free();
+    scene10_free();
+    diagram_lines_free();
+    scene9_free();
+    free_images();
+}
+
+int demo_startup(const DemoOptions& options) {
+    demo_install_signal_handlers();
+    screen_width = options.window.width;
+    screen_height = options.window.height;
+    demo_quit = false;
+    if (!create_window(&demo_window, options.window)) {
+        SDL_Quit();
+        return 1;
+    }
+    if (!music_player.open(options.music_path, options.audio)) {
+        music_player.close();
+        SDL_Quit();
+        return 1;
+    }
+    demo_build_data();
+    clear_colour = background_colour;
+    music_player.play();
+    demo_clock.start();
+    demo_window_id = SDL_GetWindowID(demo_window);
+    return 0;
+}
+
+void demo_handle_event(const SDL_Event& event) {
+    switch (event.type) {
+    case SDL_QUIT:
+        demo_quit = true;
+        break;
+    case SDL_KEYDOWN:
+        if (event.key.keysym.sym == SDLK_q || event.key.keysym.sym == SDLK_ESCAPE)
+            demo_quit = true;
+        else if (event.key.keysym.sym == SDLK_f)
+            toggle_fullscreen(demo_window);
+        break;
+    case SDL_WINDOWEVENT:
+        if (event.window.windowID == demo_window_id &&
+            event.window.event == SDL_WINDOWEVENT_RESIZED) {
+            screen_width = event.window.data1;
+            screen_height = event.window.data2;
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void demo_poll_events() {
+    SDL_Event event;
+    while (SDL_PollEvent(&event))
+        demo_handle_event(event);
+    if (demo_signal_received)
+        demo_quit = true;
+}
+
+void demo_draw_scenes(int frame_ms) {
+    for (int k = 0; k < scene_count; ++k)
+        if (window_active(frame_ms, scene_windows[k]))
+            scene_table[k].draw(window_progress(frame_ms, scene_windows[k]));
+}
+
+int demo_render_frame() {
+    glEnable(GL_POINT_SMOOTH);
+    glHint(GL_POINT_SMOOTH_HINT, GL_NICEST);
+    glEnable(GL_LINE_SMOOTH);
+    glHint(GL_LINE_SMOOTH_HINT, GL_NICEST);
+
+    glClearColor(clear_colour.x, clear_colour.y, clear_colour.z, 1.0f);
+    glLineWidth(1.0f);
+    glDepthMask(GL_TRUE);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+
+    glViewport(0, 0, screen_width, screen_height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    // A window squeezed to zero height would make the aspect undefined: treat it as one pixel.
+    int aspect_height = screen_height > 0 ? screen_height : 1;
+    gluPerspective(45.0, (double)(screen_width / (float)aspect_height), 0.01, 1000.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+
+    demo_clock.update();
+    int frame_ms = seconds_to_frame_ms(demo_clock.seconds);
+    float frame_t = (float)frame_ms;
+
+    shade_bottom(0.4f, pulse_envelope(frame_t, 35000.0f, 124000.0f, 12.0f));
+    shade_top(0.4f, pulse_envelope(frame_t, 35000.0f, 182000.0f, 12.0f));
+    shade_bottom(0.5f, ramp(frame_t, 140000.0f, 160000.0f));
+    shade_bottom(0.5f, ramp(frame_t, 180000.0f, 188000.0f));
+
+    demo_draw_scenes(frame_ms);
+    return frame_ms;
+}
+
+bool demo_frame_is_last(int frame_ms) {
+    return frame_ms > demo_last_frame_ms || demo_quit;
+}
+
+void demo_shutdown() {
+    demo_free_data();
+    music_player.close();
+    SDL_Quit();
+}
+
+int demo_run(const DemoOptions& options) {
+    int status = demo_startup(options);
+    if (status != 0)
+        return status;
+    for (;;) {
+        demo_poll_events();
+        int frame_ms = demo_render_frame();
+        SDL_GL_SwapWindow(demo_window);
+        if (demo_frame_is_last(frame_ms))
+            break;
+    }
+    demo_shutdown();
+    return 0;
+}

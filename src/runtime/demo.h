@@ -1,0 +1,54 @@
+// The demo's life cycle as library functions: start-up, one frame, shut-down. The interactive
+// program and the offline capture run the very same sequence; only the clock and the
+// presentation differ.
+#pragma once
+
+#include <SDL.h>
+
+#include "runtime/window.h"
+
+struct DemoOptions {
+    const char* music_path; // the soundtrack to load
+    bool audio = true;      // false: no audio device, the song is decoded for positions only
+    WindowOptions window;
+};
+
+DemoOptions demo_default_options();
+
+extern int screen_width;
+extern int screen_height;
+extern Uint32 demo_window_id;
+extern bool demo_quit;                    // latched: once set, later events do not clear it
+extern volatile int demo_signal_received; // SIGINT / SIGTERM seen
+
+struct SceneEntry {
+    void (*init)();
+    void (*draw)(float progress);
+    void (*free)();
+};
+extern const SceneEntry scene_table[10];
+
+// Window, music, every scene's data, then music and clock start. Returns 0 on success, else
+// the exit status the program should end with (a message has been printed).
+int demo_startup(const DemoOptions& options);
+
+// Builds and frees all scene data in the fixed order; the random sequence depends on it.
+void demo_build_data();
+void demo_free_data();
+
+// Handles one event the way the main loop does (quit keys, fullscreen, resize of our window).
+void demo_handle_event(const SDL_Event& event);
+// Drains every pending event.
+void demo_poll_events();
+
+// Steps 2-9 of a loop pass: GL resets, projection, clock, bands, scenes. Returns frame_ms.
+int demo_render_frame();
+// Draws the scenes that are active at frame_ms (step 9 alone).
+void demo_draw_scenes(int frame_ms);
+// True when the loop ends after the frame just drawn and presented.
+bool demo_frame_is_last(int frame_ms);
+
+void demo_shutdown();
+
+// The whole interactive program: start-up, loop, shut-down. Returns the exit status.
+int demo_run(const DemoOptions& options);

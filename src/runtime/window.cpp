@@ -1,0 +1,44 @@
+#include "runtime/window.h"
+
+#include <SDL.h>
+#include <cstdio>
+
+SDL_Window* demo_window = nullptr;
+
+bool create_window(SDL_Window** window_out, const WindowOptions& options) {
+    if (SDL_Init(SDL_INIT_VIDEO) < 0) {
+        fprintf(stderr, "oske: cannot initialise video: %s\n", SDL_GetError());
+        return false;
+    }
+    SDL_ShowCursor(SDL_DISABLE);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE;
+    if (options.hidden)
+        flags |= SDL_WINDOW_HIDDEN;
+    SDL_Window* window =
+        SDL_CreateWindow("Quorvent::OSKE", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                         options.width, options.height, flags);
+    if (!window) {
+        fprintf(stderr, "oske: cannot create the window: %s\n", SDL_GetError());
+        return false;
+    }
+    SDL_GLContext context = SDL_GL_CreateContext(window);
+    if (!context) {
+        fprintf(stderr, "oske: cannot create the OpenGL context: %s\n", SDL_GetError());
+        SDL_DestroyWindow(window);
+        return false;
+    }
+    *window_out = window;
+    return true;
+}
+
+void toggle_fullscreen(SDL_Window* window) {
+    Uint32 mode = SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN_DESKTOP;
+    if (mode == 0) {
+        SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+        SDL_ShowCursor(SDL_DISABLE);
+    } else {
+        SDL_SetWindowFullscreen(window, 0);
+        SDL_ShowCursor(SDL_ENABLE);
+    }
+}
