@@ -24,3 +24,7 @@ struct MusicPlayer {
 };
 
 extern MusicPlayer music_player;
+
+// For tests: while forced, current_order() and current_row() report this position instead of
+// the song's. A negative order ends the override.
+void music_force_position(int order, int row);
