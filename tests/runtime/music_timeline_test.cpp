@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <SDL.h>
+#include <cstdlib>
 #include <fstream>
 #include <libopenmpt/libopenmpt.hpp>
 
@@ -15,6 +16,8 @@ namespace {
 const char* music_path = OSKE_BUILD_DIR "/music.xm";
 
 struct MusicTimeline : ::testing::Test {
+    // Headless: SDL's dummy audio driver unless the caller chose another.
+    void SetUp() override { setenv("SDL_AUDIODRIVER", "dummy", 0); }
     void TearDown() override {
         music_player.close();
         demo_clock.seconds = 0.0f;
