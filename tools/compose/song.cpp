@@ -351,11 +351,14 @@ void accents(Song& song, Pattern& pat, int order, const std::vector<Chord>& prog
             continue;
         if (roll) {
             // The snare roll is itself the accent here.
-            pat.note(row, ch_snare, xm_note(C, 4), ins_snare, 20 + row * 36 / 46);
+            pat.note(row, ch_snare, xm_note(C, 4), ins_snare, 28 + row * 36 / 46);
             continue;
         }
         Chord c = chord_at(prog, first_bar + row / bar);
-        pat.note(row, ch_stab, xm_note(c.root, c.root >= G ? 3 : 4), ins_stab, 40);
+        pat.note(row, ch_stab, xm_note(c.root, c.root >= G ? 3 : 4), ins_stab, 48);
+        // A kick under every accent that has none gives it weight in the low end too.
+        if (pat.free(row, ch_kick))
+            pat.note(row, ch_kick, xm_note(C, 4), ins_kick, 50);
         if (row == 0)
             pat.note(row, ch_accent, xm_note(C, 4), ins_crash, 34);
         else
