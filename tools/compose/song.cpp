@@ -68,7 +68,6 @@ const std::vector<Chord> prog_dark = {Dm, Dm, Bb, Amaj};
 const std::vector<Chord> prog_break = {Bb, Amaj};
 const std::vector<Chord> prog_groove = {Dm, Cmaj, Bb, Cmaj};
 const std::vector<Chord> prog_rise = {Bb, Cmaj, Am, Dm};
-const std::vector<Chord> prog_float = {Bb, Bb, Fmaj, Fmaj, Gm, Gm, Dm, Dm, Bb, Bb, Cmaj, Cmaj};
 const std::vector<Chord> prog_finale = {Bb, Cmaj, Am,   Dm,   Dm, Bb,   Fmaj, Cmaj,
                                         Dm, Bb,   Fmaj, Cmaj, Bb, Cmaj, Dm,   Dm};
 
@@ -141,18 +140,21 @@ Melody parse_melody(const char* text) {
     return m;
 }
 
-// Main theme over Dm Bb F C; second theme over Bb C Am Dm; the dark riff over Dm Dm Bb A.
+// Main theme over Dm Bb F C; second theme over Bb C Am Dm; the dark riff over Dm Dm Bb A;
+// the bell line of the groove over Dm C Bb C.
 const char* theme_a_text = "A4:8 D5:4 E5:4 F5:8 E5:4 D5:4 | D5:12 C5:4 A#4:8 F4:8 |"
                            "A4:8 C5:4 F5:4 A5:8 G5:4 F5:4 | E5:12 G5:4 E5:8 D5:4 -:4";
 const char* theme_b_text = "F5:8 D5:8 A#4:4 C5:4 D5:8 | E5:8 G5:8 E5:4 D5:4 C5:8 |"
                            "E5:12 C5:4 A4:8 C5:8 | D5:24 -:8";
+const char* theme_d_text = "A5:8 F5:8 D5:8 F5:8 | G5:8 E5:8 C5:8 E5:8 |"
+                           "F5:8 D5:8 A#4:8 D5:8 | E5:8 G5:8 C6:12 -:4";
 const char* theme_c_text = "D5:4 -:4 D5:4 F5:4 -:4 E5:4 D5:4 C5:4 | D5:16 A4:12 -:4 |"
                            "A#4:8 D5:8 F5:8 D5:8 | C#5:16 E5:8 -:8";
 
 struct Song {
     XmModule module;
     std::set<std::pair<int, int>> accents; // (order, row) of every trigger
-    Melody theme_a, theme_b, theme_c;
+    Melody theme_a, theme_b, theme_c, theme_d;
 };
 
 struct Pattern {
@@ -469,7 +471,7 @@ void compose_order(Song& song, Pattern& pat, const SongSection& sec, int order) 
         drums_breakbeat(pat, bar, 1);
         arpeggio(pat, prog_groove, first_bar, 30, true);
         if (i >= 4)
-            melody(pat, theme_b, half, 12, ch_lead, ins_bell, 20, -1, 0);
+            melody(pat, song.theme_d, half, 0, ch_lead, ins_bell, 22, -1, 0);
         break;
 
     case style_rise:
@@ -487,13 +489,13 @@ void compose_order(Song& song, Pattern& pat, const SongSection& sec, int order) 
         break;
 
     case style_float:
-        prog = &prog_float;
+        prog = &prog_rise;
         if (i == 0)
             release_all(pat);
-        pads(pat, prog_float, first_bar, 30);
-        bass(pat, prog_float, first_bar, bass_long, 38, ch_sub, ins_sub);
+        pads(pat, prog_rise, first_bar, 30);
+        bass(pat, prog_rise, first_bar, bass_long, 38, ch_sub, ins_sub);
         melody(pat, theme_b, half, 0, ch_arp_echo, ins_bell, 26, -1, 0);
-        arpeggio(pat, prog_float, first_bar, 14, false);
+        arpeggio(pat, prog_rise, first_bar, 14, false);
         if (i >= 3)
             for (int r = 4; r < rows; r += 8)
                 pat.note(r, ch_hat, xm_note(C, 4), ins_hat, 10 + 2 * i);
@@ -525,7 +527,7 @@ void compose_order(Song& song, Pattern& pat, const SongSection& sec, int order) 
         bass(pat, prog_main, first_bar, bass_drive, 44);
         drums_breakbeat(pat, 0, i >= 3 ? 2 : 1);
         drums_breakbeat(pat, bar, i >= 3 ? 2 : 1);
-        melody(pat, theme_a, half ^ (i >= 3 ? 1 : 0), 0, ch_lead, ins_lead, 30, ch_lead_echo, 0x30);
+        melody(pat, theme_a, half, 0, ch_lead, ins_lead, 30, ch_lead_echo, 0x30);
         arpeggio(pat, prog_main, first_bar, 16, i >= 3);
         break;
 
@@ -590,6 +592,7 @@ XmModule compose_song() {
     song.theme_a = parse_melody(theme_a_text);
     song.theme_b = parse_melody(theme_b_text);
     song.theme_c = parse_melody(theme_c_text);
+    song.theme_d = parse_melody(theme_d_text);
     for (const TriggerList* list : trigger_lists)
         for (int k = 0; k < list->count; ++k)
             song.accents.insert({list->positions[k].order, list->positions[k].row});
