@@ -228,6 +228,15 @@ void drums_half_time(Pattern& pat, int b) {
         pat.note(b + r, ch_hat, xm_note(C, 4), ins_hat, r % 8 == 4 ? 20 : 12);
 }
 
+// A short snare fill over the last beat, every fourth pattern, to mark the phrase.
+void drum_fill(Pattern& pat, int i) {
+    if (i % 4 != 3)
+        return;
+    const int fill[6] = {56, 58, 60, 61, 62, 63};
+    for (int k = 0; k < 6; ++k)
+        pat.note(fill[k], ch_snare, xm_note(C, 4), ins_snare, 26 + 5 * k);
+}
+
 // A snare build: quarters, eighths, sixteenths, then every row, louder all the way, and a
 // breath of silence before the drop.
 void drums_build(Pattern& pat) {
@@ -432,6 +441,7 @@ void compose_order(Song& song, Pattern& pat, const SongSection& sec, int order) 
         bass(pat, prog_main, first_bar, bass_drive, 44);
         drums_breakbeat(pat, 0, 2);
         drums_breakbeat(pat, bar, 2);
+        drum_fill(pat, i);
         melody(pat, theme_a, half, i >= 6 ? 12 : 0, ch_lead, ins_lead, 32, ch_lead_echo, 0x30);
         arpeggio(pat, prog_main, first_bar, 16, false);
         break;
@@ -469,6 +479,7 @@ void compose_order(Song& song, Pattern& pat, const SongSection& sec, int order) 
         bass(pat, prog_groove, first_bar, bass_groove, 44);
         drums_breakbeat(pat, 0, 1);
         drums_breakbeat(pat, bar, 1);
+        drum_fill(pat, i);
         arpeggio(pat, prog_groove, first_bar, 30, true);
         if (i >= 4)
             melody(pat, song.theme_d, half, 0, ch_lead, ins_bell, 22, -1, 0);
@@ -484,6 +495,7 @@ void compose_order(Song& song, Pattern& pat, const SongSection& sec, int order) 
         bass(pat, prog_rise, first_bar, bass_drive, 44);
         drums_breakbeat(pat, 0, 2);
         drums_breakbeat(pat, bar, 2);
+        drum_fill(pat, i);
         melody(pat, theme_b, half, i >= 4 ? 12 : 0, ch_lead, ins_lead, 30, ch_lead_echo, 0x30);
         arpeggio(pat, prog_rise, first_bar, 18, false);
         break;
@@ -527,7 +539,9 @@ void compose_order(Song& song, Pattern& pat, const SongSection& sec, int order) 
         bass(pat, prog_main, first_bar, bass_drive, 44);
         drums_breakbeat(pat, 0, i >= 3 ? 2 : 1);
         drums_breakbeat(pat, bar, i >= 3 ? 2 : 1);
-        melody(pat, theme_a, half, 0, ch_lead, ins_lead, 30, ch_lead_echo, 0x30);
+        drum_fill(pat, i);
+        // Order 57 is where scene 9 joins: the theme moves up an octave there.
+        melody(pat, theme_a, half, i == 7 ? 12 : 0, ch_lead, ins_lead, 30, ch_lead_echo, 0x30);
         arpeggio(pat, prog_main, first_bar, 16, i >= 3);
         break;
 
@@ -538,6 +552,7 @@ void compose_order(Song& song, Pattern& pat, const SongSection& sec, int order) 
         bass(pat, prog_main, first_bar, bass_drive, 46);
         drums_breakbeat(pat, 0, 2);
         drums_breakbeat(pat, bar, 2);
+        drum_fill(pat, i);
         melody(pat, theme_a, half, 12, ch_lead, ins_lead, 30, ch_lead_echo, 0x30);
         arpeggio(pat, prog_main, first_bar, 20, true);
         break;
