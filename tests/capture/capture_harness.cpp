@@ -41,10 +41,9 @@ ScratchDir::~ScratchDir() {
     fs::remove_all(path, ec);
 }
 
-ProgramResult run_capture(const std::vector<std::string>& args,
-                          const std::map<std::string, std::string>& env) {
-    ScratchDir logs;
-    std::string out_path = logs.file("out"), err_path = logs.file("err");
+pid_t spawn_capture(const std::vector<std::string>& args, const std::string& logs,
+                    const std::map<std::string, std::string>& env) {
+    std::string out_path = logs + "/out", err_path = logs + "/err";
     pid_t pid = fork();
     if (pid == 0) {
         for (const auto& [name, value] : env) {
@@ -65,13 +64,23 @@ ProgramResult run_capture(const std::vector<std::string>& args,
         execv(binary.c_str(), argv.data());
         _exit(127);
     }
+    return pid;
+}
+
+ProgramResult wait_capture(pid_t pid, const std::string& logs) {
     int status = 0;
     waitpid(pid, &status, 0);
     ProgramResult result;
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    result.out = read_text(out_path);
-    result.err = read_text(err_path);
+    result.out = read_text(logs + "/out");
+    result.err = read_text(logs + "/err");
     return result;
+}
+
+ProgramResult run_capture(const std::vector<std::string>& args,
+                          const std::map<std::string, std::string>& env) {
+    ScratchDir logs;
+    return wait_capture(spawn_capture(args, logs.path, env), logs.path);
 }
 
 static void put_u16(std::string* s, unsigned v) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 struct ProgramResult {
@@ -16,6 +17,11 @@ struct ProgramResult {
 // Runs the capture binary with the arguments; env entries are set ("" value: unset) for it.
 ProgramResult run_capture(const std::vector<std::string>& args,
                           const std::map<std::string, std::string>& env = {});
+
+// The same in two steps: start it with its output going to files in logs, then wait for it.
+pid_t spawn_capture(const std::vector<std::string>& args, const std::string& logs,
+                    const std::map<std::string, std::string>& env = {});
+ProgramResult wait_capture(pid_t pid, const std::string& logs);
 
 // A fresh directory under /tmp, removed when the object goes.
 struct ScratchDir {

@@ -5,7 +5,9 @@
 #include <fstream>
 #include <libopenmpt/libopenmpt.hpp>
 #include <sstream>
+#include <csignal>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "capture_harness.h"
 
@@ -308,4 +310,47 @@ TEST(Capture, FailingFfmpegLeavesNoFileThatLooksComplete) {
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("ffmpeg failed"), std::string::npos) << r.err;
     EXPECT_TRUE(list_dir(dir.path).empty());
+}
+
+TEST(Capture, InterruptedRunLeavesOnlyCompleteFiles) {
+    ScratchDir dir, logs;
+    std::string frames = dir.file("frames");
+    pid_t pid = spawn_capture(
+        with_music({"--from", "0", "--to", "200000", "--fps", "1000", "--size", "32x18", "--out",
+                    frames, "--contact-sheet", dir.file("sheet.png"), "--quiet"}),
+        logs.path);
+    // Wait until frames are being written, then interrupt as Ctrl-C would.
+    for (int i = 0; i < 600 && (!fs::exists(frames) || list_dir(frames).size() < 3); ++i)
+        usleep(50000);
+    kill(pid, SIGINT);
+    ProgramResult r = wait_capture(pid, logs.path);
+    EXPECT_EQ(r.status, 130);
+    EXPECT_NE(r.err.find("interrupted"), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(dir.file("sheet.png")));
+    std::vector<std::string> names = list_dir(frames);
+    EXPECT_GE(names.size(), 3u);
+    for (const std::string& name : names) {
+        EXPECT_EQ(name.find(".part"), std::string::npos) << name;
+        PngImage image;
+        EXPECT_TRUE(read_png(frames + "/" + name, &image)) << name;
+    }
+}
+
+TEST(Capture, ProgressBarUnlessQuiet) {
+    ScratchDir dir;
+    std::vector<std::string> args =
+        with_music({"--from", "0", "--to", "900", "--fps", "10", "--size", "32x18",
+                    "--contact-sheet", dir.file("sheet.png")});
+    ProgramResult r = run_capture(args);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("10/10 frames"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(" fps"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(" left"), std::string::npos) << r.err;
+    args.push_back("--quiet");
+    r = run_capture(args);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    // A run of a few frames needs no bar.
+    r = run_capture(with_music({"--frames", "0,1000", "--size", "32x18", "--out", dir.path}));
+    EXPECT_EQ(r.err, "");
 }
