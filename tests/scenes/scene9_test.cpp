@@ -1,0 +1,237 @@
+// Scene 9: the fibre web's link statistics from its seed, the swarm's ranges, and frames drawn
+// in a real offscreen context (exit state, empty at the fades, colours mid-window, beat flash).
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "elements/diagrams.h"
+#include "math/random.h"
+#include "render/gl.h"
+#include "runtime/clock.h"
+#include "runtime/music_player.h"
+#include "runtime/scene_data.h"
+#include "scenes/scene9.h"
+#include "scenes/scenes.h"
+#include "support/gl_context.h"
+
+namespace {
+
+float distance(const Vector3& a, const Vector3& b) {
+    Vector3 d = difference(a, b);
+    return std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
+}
+
+struct Scene9Built {
+    Scene9Built() { scene9_init(); }
+    ~Scene9Built() { scene9_free(); }
+};
+
+} // namespace
+
+TEST(Scene9Data, InitDrawsFromItsOwnSeedAndCountsItsDraws) {
+    set_random_seed(12345u);
+    uint64_t before = random_draw_count;
+    scene9_init();
+    uint64_t drawn = random_draw_count - before;
+    uint32_t seed_after = random_seed;
+    Vector3 first_node = scene9_nodes[0].position;
+    scene9_free();
+
+    // 14 per stick, 3 per node position, one link count per node, one target draw per fibre
+    // plus the repeated ones, two per fibre point.
+    const uint64_t without_repeats = 1500 * 14 + 55 * 3 + 55 + 182 + 182 * 20 * 2;
+    EXPECT_EQ(drawn, without_repeats + 6);
+
+    // A different state before init gives the same web: the scene sets its own seed.
+    set_random_seed(777u);
+    scene9_init();
+    EXPECT_EQ(random_seed, seed_after);
+    EXPECT_EQ(scene9_nodes[0].position.x, first_node.x);
+    EXPECT_EQ(scene9_nodes[0].position.z, first_node.z);
+    scene9_free();
+}
+
+TEST(Scene9Data, LinkStatisticsOfTheWeb) {
+    Scene9Built built;
+    int by_count[7] = {};
+    int fibres = 0;
+    for (int i = 0; i < scene9_node_count; ++i) {
+        const FibreNode& node = scene9_nodes[i];
+        ASSERT_GE(node.link_count, 2);
+        ASSERT_LE(node.link_count, 5);
+        ++by_count[node.link_count];
+        for (int j = 0; j < node.link_count; ++j) {
+            EXPECT_EQ(node.link_lengths[j], 20);
+            ++fibres;
+        }
+    }
+    EXPECT_EQ(scene9_node_count, 55);
+    EXPECT_EQ(by_count[2], 14);
+    EXPECT_EQ(by_count[3], 16);
+    EXPECT_EQ(by_count[4], 19);
+    EXPECT_EQ(by_count[5], 6);
+    EXPECT_EQ(fibres, 182);
+}
+
+TEST(Scene9Data, FibresRunFromAnotherNodeToTheirOwnJitteredByATenth) {
+    Scene9Built built;
+    for (int i = 0; i < scene9_node_count; ++i) {
+        const FibreNode& node = scene9_nodes[i];
+        const Vector3& p = node.position;
+        EXPECT_GE(p.x, 0.0f);
+        EXPECT_LE(p.x, 16.0f);
+        EXPECT_GE(p.y, -2.5f);
+        EXPECT_LE(p.y, 6.5f);
+        EXPECT_GE(p.z, 4.5f);
+        EXPECT_LE(p.z, 11.5f);
+        for (int j = 0; j < node.link_count; ++j) {
+            const Vector3* f = node.links[j];
+            EXPECT_NEAR(distance(f[19], p), 0.1f, 1e-4f) << "node " << i << " link " << j;
+            // Point 0 sits 0.1 from the target node, which is never the node itself.
+            int target = -1;
+            for (int t = 0; t < scene9_node_count; ++t)
+                if (std::fabs(distance(f[0], scene9_nodes[t].position) - 0.1f) < 1e-4f)
+                    target = t;
+            EXPECT_GE(target, 0) << "node " << i << " link " << j;
+            EXPECT_NE(target, i) << "node " << i << " link " << j;
+        }
+    }
+}
+
+TEST(Scene9Data, LinkTargetStaysOnTheNodesForADrawOfOne) {
+    EXPECT_EQ(scene9_link_target(0.0f), 0);
+    EXPECT_EQ(scene9_link_target(0.5f), 27);
+    EXPECT_EQ(scene9_link_target(0.99f), 54);
+    EXPECT_EQ(scene9_link_target(1.0f), 54);
+}
+
+TEST(Scene9Data, SwarmAndTriggers) {
+    Scene9Built built;
+    for (int i = 0; i < scene9_stick_count; ++i) {
+        const SwarmStick& s = scene9_swarm[i];
+        EXPECT_GE(s.length, 0.1f);
+        EXPECT_LE(s.length, 0.2f);
+        for (float rate : {s.polar_rate, s.azimuth_rate, s.radius_rate}) {
+            EXPECT_GE(rate, 5.0f);
+            EXPECT_LE(rate, 30.14f);
+        }
+        EXPECT_GE(s.cycle_phase, 0.0f);
+        EXPECT_LE(s.cycle_phase, 1.0f);
+        EXPECT_LE(s.angles_from.x, 6.2832f);
+        EXPECT_LE(s.angles_to.x, 6.0f * 6.2832f);
+    }
+    EXPECT_EQ(scene9_triggers->capacity, 400);
+    EXPECT_EQ(scene9_triggers->count, 56);
+    EXPECT_EQ(scene9_triggers->orders[0], 54);
+    EXPECT_EQ(scene9_triggers->orders[55], 63);
+    EXPECT_EQ(scene9_triggers->rows[55], 52);
+    for (int i = 0; i < 56; ++i)
+        EXPECT_EQ(scene9_triggers->durations[i], 700);
+}
+
+// ---- Frames in a real context ----
+
+namespace {
+
+constexpr int scene9_test_w = 640;
+constexpr int scene9_test_h = 360;
+
+class Scene9Gl : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        ASSERT_TRUE(test_gl_open(scene9_test_w, scene9_test_h));
+        clear_colour = background_colour;
+        diagram_lines_init();
+        scene9_init();
+    }
+    static void TearDownTestSuite() {
+        scene9_free();
+        diagram_lines_free();
+    }
+
+    // The frame as the main loop leaves it at this time of the demo: cleared, perspective,
+    // and blending on with the translucent function, as the background bands leave it.
+    static void begin_frame() {
+        glEnable(GL_LINE_SMOOTH);
+        glEnable(GL_POINT_SMOOTH);
+        glClearColor(clear_colour.x, clear_colour.y, clear_colour.z, 1.0f);
+        glLineWidth(1.0f);
+        glDepthMask(GL_TRUE);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glViewport(0, 0, scene9_test_w, scene9_test_h);
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        gluPerspective(45.0, (double)(scene9_test_w / (float)scene9_test_h), 0.01, 1000.0);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    }
+
+    static std::vector<Rgba> draw(float progress) {
+        begin_frame();
+        scene9_draw(progress);
+        EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
+        return test_read_frame(scene9_test_w, scene9_test_h);
+    }
+};
+
+int differing_pixels(const std::vector<Rgba>& frame, Rgba colour, int tolerance) {
+    int n = 0;
+    for (const Rgba& p : frame)
+        if (std::abs(p.r - colour.r) > tolerance || std::abs(p.g - colour.g) > tolerance ||
+            std::abs(p.b - colour.b) > tolerance)
+            ++n;
+    return n;
+}
+
+} // namespace
+
+TEST_F(Scene9Gl, LeavesTheStateItPromises) {
+    begin_frame();
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_DEPTH_TEST);
+    scene9_draw(0.7f); // diagrams on the swarm are being drawn at this time
+    EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
+    EXPECT_TRUE(glIsEnabled(GL_BLEND));
+    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    GLint src = 0, dst = 0;
+    glGetIntegerv(GL_BLEND_SRC, &src);
+    glGetIntegerv(GL_BLEND_DST, &dst);
+    EXPECT_EQ(src, GL_SRC_ALPHA);
+    EXPECT_EQ(dst, GL_ONE);
+    GLfloat width = 0, colour[4] = {};
+    glGetFloatv(GL_LINE_WIDTH, &width);
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    EXPECT_EQ(width, 1.0f);
+    EXPECT_EQ(colour[0], 1.0f);
+    EXPECT_EQ(colour[1], 1.0f);
+    EXPECT_EQ(colour[2], 1.0f);
+}
+
+TEST_F(Scene9Gl, NothingButBackgroundAtBothEnds) {
+    const Rgba bg = {190, 196, 204, 255};
+    EXPECT_EQ(differing_pixels(draw(0.0f), bg, 1), 0);
+    EXPECT_EQ(differing_pixels(draw(1.0f), bg, 1), 0);
+}
+
+TEST_F(Scene9Gl, MidWindowShowsTheThreeStreamsAndTheCarpet) {
+    std::vector<Rgba> frame = draw(0.5f);
+    int orange = 0, purple = 0, navy = 0, dark = 0;
+    for (const Rgba& p : frame) {
+        if (p.r > p.g + 40 && p.r > p.b + 40)
+            ++orange;
+        if (p.r > p.g + 25 && p.b > p.g + 25)
+            ++purple;
+        if (p.b > p.r + 40)
+            ++navy;
+        if (p.r + p.g + p.b < 3 * 140)
+            ++dark;
+    }
+    EXPECT_GT(orange, 50);
+    EXPECT_GT(purple, 50);
+    EXPECT_GT(navy, 50);
+    EXPECT_GT(dark, 500);
+}
