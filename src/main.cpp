@@ -8,5 +8,7 @@ int main(int, char**) {
     // Test-only: lets the test suite point the binary at a prepared module.
     if (const char* path = getenv("OSKE_TEST_MUSIC_PATH"))
         options.music_path = path;
+    // Test-only: appends the life-cycle milestones (start-up, running, shut-down) to a file.
+    options.trace_path = getenv("OSKE_TEST_TRACE");
     return demo_run(options);
 }

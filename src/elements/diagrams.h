@@ -23,6 +23,15 @@ void draw_diagram_2(float alpha, float progress);
 void draw_diagram_3(float alpha, float progress);
 void draw_diagram_4(float alpha, float progress);
 
+// How much of a polyline of `count` points a reveal value shows: the first `points` points are
+// sent, the last of them with its alpha raised by `tail` (in [1, 2) while revealing, 1 when
+// complete).
+struct DiagramReveal {
+    int points;
+    float tail;
+};
+DiagramReveal diagram_reveal(int count, float reveal);
+
 void draw_diagram_lines(const DiagramLines& lines, const Vector3& colour, float reveal,
                         float alpha);
 void draw_marker_outline(const Vector3& centre, float alpha);

@@ -1,6 +1,7 @@
 #include "runtime/demo.h"
 
-#include <csignal>
+#include <cstdarg>
+#include <cstdio>
 
 #include "elements/diagrams.h"
 #include "math/random.h"
@@ -17,7 +18,22 @@ int screen_width = 1280;
 int screen_height = 720;
 Uint32 demo_window_id = 0;
 bool demo_quit = false;
-volatile int demo_signal_received = 0;
+volatile std::sig_atomic_t demo_signal_received = 0;
+
+// Test-only record of the life-cycle milestones, so a test can tell start-up, running and a
+// completed shut-down apart from the outside.
+static FILE* demo_trace_file = nullptr;
+
+static void demo_trace(const char* format, ...) {
+    if (!demo_trace_file)
+        return;
+    va_list args;
+    va_start(args, format);
+    vfprintf(demo_trace_file, format, args);
+    va_end(args);
+    fputc('\n', demo_trace_file);
+    fflush(demo_trace_file);
+}
 
 const SceneEntry scene_table[10] = {
     {scene1_init, scene1_draw, scene1_free}, {scene2_init, scene2_draw, scene2_free},
@@ -37,7 +53,7 @@ static void demo_on_signal(int) {
     demo_signal_received = 1;
 }
 
-static void demo_install_signal_handlers() {
+void demo_install_signal_handlers() {
     // SDL would turn these into SDL_QUIT only once events are pumped; our own flag also
     // covers start-up, when the song is still being decoded.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
@@ -82,18 +98,31 @@ void demo_free_data() {
     free_images();
 }
 
+static void demo_trace_close() {
+    if (demo_trace_file)
+        fclose(demo_trace_file);
+    demo_trace_file = nullptr;
+}
+
 int demo_startup(const DemoOptions& options) {
     demo_install_signal_handlers();
+    if (options.trace_path)
+        demo_trace_file = fopen(options.trace_path, "a");
+    demo_trace("startup");
     screen_width = options.window.width;
     screen_height = options.window.height;
     demo_quit = false;
     if (!create_window(&demo_window, options.window)) {
         SDL_Quit();
+        demo_trace("failed");
+        demo_trace_close();
         return 1;
     }
     if (!music_player.open(options.music_path, options.audio)) {
         music_player.close();
         SDL_Quit();
+        demo_trace("failed");
+        demo_trace_close();
         return 1;
     }
     demo_build_data();
@@ -116,10 +145,11 @@ void demo_handle_event(const SDL_Event& event) {
             toggle_fullscreen(demo_window);
         break;
     case SDL_WINDOWEVENT:
+        // Sizes below zero can only come from a forged event; they would make glViewport fail.
         if (event.window.windowID == demo_window_id &&
             event.window.event == SDL_WINDOWEVENT_RESIZED) {
-            screen_width = event.window.data1;
-            screen_height = event.window.data2;
+            screen_width = event.window.data1 > 0 ? event.window.data1 : 0;
+            screen_height = event.window.data2 > 0 ? event.window.data2 : 0;
         }
         break;
     default:
@@ -135,13 +165,13 @@ void demo_poll_events() {
         demo_quit = true;
 }
 
-void demo_draw_scenes(int frame_ms) {
+void demo_draw_scenes(int frame_ms, const SceneEntry* table) {
     for (int k = 0; k < scene_count; ++k)
         if (window_active(frame_ms, scene_windows[k]))
-            scene_table[k].draw(window_progress(frame_ms, scene_windows[k]));
+            table[k].draw(window_progress(frame_ms, scene_windows[k]));
 }
 
-int demo_render_frame() {
+void demo_begin_frame() {
     glEnable(GL_POINT_SMOOTH);
     glHint(GL_POINT_SMOOTH_HINT, GL_NICEST);
     glEnable(GL_LINE_SMOOTH);
@@ -160,16 +190,20 @@ int demo_render_frame() {
     gluPerspective(45.0, (double)(screen_width / (float)aspect_height), 0.01, 1000.0);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
+}
 
-    demo_clock.update();
-    int frame_ms = seconds_to_frame_ms(demo_clock.seconds);
-    float frame_t = (float)frame_ms;
-
+void demo_draw_bands(float frame_t) {
     shade_bottom(0.4f, pulse_envelope(frame_t, 35000.0f, 124000.0f, 12.0f));
     shade_top(0.4f, pulse_envelope(frame_t, 35000.0f, 182000.0f, 12.0f));
     shade_bottom(0.5f, ramp(frame_t, 140000.0f, 160000.0f));
     shade_bottom(0.5f, ramp(frame_t, 180000.0f, 188000.0f));
+}
 
+int demo_render_frame() {
+    demo_begin_frame();
+    demo_clock.update();
+    int frame_ms = seconds_to_frame_ms(demo_clock.seconds);
+    demo_draw_bands((float)frame_ms);
     demo_draw_scenes(frame_ms);
     return frame_ms;
 }
@@ -179,22 +213,31 @@ bool demo_frame_is_last(int frame_ms) {
 }
 
 void demo_shutdown() {
+    demo_trace("shutdown");
     demo_free_data();
     music_player.close();
     SDL_Quit();
+    demo_window = nullptr;
+    demo_trace("ended");
+    demo_trace_close();
 }
 
 int demo_run(const DemoOptions& options) {
     int status = demo_startup(options);
     if (status != 0)
         return status;
+    long frames = 0;
+    int frame_ms = 0;
     for (;;) {
         demo_poll_events();
-        int frame_ms = demo_render_frame();
+        frame_ms = demo_render_frame();
         SDL_GL_SwapWindow(demo_window);
+        if (++frames == 1)
+            demo_trace("running");
         if (demo_frame_is_last(frame_ms))
             break;
     }
+    demo_trace("frames %ld last %d", frames, frame_ms);
     demo_shutdown();
     return 0;
 }

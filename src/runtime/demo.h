@@ -4,12 +4,14 @@
 #pragma once
 
 #include <SDL.h>
+#include <csignal>
 
 #include "runtime/window.h"
 
 struct DemoOptions {
-    const char* music_path; // the soundtrack to load
-    bool audio = true;      // false: no audio device, the song is decoded for positions only
+    const char* music_path;           // the soundtrack to load
+    bool audio = true;                // false: no audio device, the song is decoded for positions
+    const char* trace_path = nullptr; // test-only: life-cycle milestones are appended here
     WindowOptions window;
 };
 
@@ -18,8 +20,8 @@ DemoOptions demo_default_options();
 extern int screen_width;
 extern int screen_height;
 extern Uint32 demo_window_id;
-extern bool demo_quit;                    // latched: once set, later events do not clear it
-extern volatile int demo_signal_received; // SIGINT / SIGTERM seen
+extern bool demo_quit;                                  // latched: later events do not clear it
+extern volatile std::sig_atomic_t demo_signal_received; // SIGINT / SIGTERM seen
 
 struct SceneEntry {
     void (*init)();
@@ -27,6 +29,9 @@ struct SceneEntry {
     void (*free)();
 };
 extern const SceneEntry scene_table[10];
+
+// SIGINT and SIGTERM end the demo like a quit request (see demo_poll_events).
+void demo_install_signal_handlers();
 
 // Window, music, every scene's data, then music and clock start. Returns 0 on success, else
 // the exit status the program should end with (a message has been printed).
@@ -38,13 +43,17 @@ void demo_free_data();
 
 // Handles one event the way the main loop does (quit keys, fullscreen, resize of our window).
 void demo_handle_event(const SDL_Event& event);
-// Drains every pending event.
+// Drains every pending event; a signal received meanwhile counts as a quit request.
 void demo_poll_events();
 
 // Steps 2-9 of a loop pass: GL resets, projection, clock, bands, scenes. Returns frame_ms.
 int demo_render_frame();
-// Draws the scenes that are active at frame_ms (step 9 alone).
-void demo_draw_scenes(int frame_ms);
+// The per-frame GL resets, clear, viewport and projection: what every scene finds on entry.
+void demo_begin_frame();
+// The four background bands whose strength follows the frame time.
+void demo_draw_bands(float frame_t);
+// Draws the scenes of `table` that are active at frame_ms, in timeline order.
+void demo_draw_scenes(int frame_ms, const SceneEntry* table = scene_table);
 // True when the loop ends after the frame just drawn and presented.
 bool demo_frame_is_last(int frame_ms);
 

@@ -1,5 +1,6 @@
 #include "runtime/timeline.h"
 
+#include <climits>
 #include <cmath>
 
 #include "math/random.h"
@@ -46,5 +47,11 @@ float pulse_envelope(float t, float start, float end, float gain) {
 }
 
 int seconds_to_frame_ms(float seconds) {
-    return (int)(float)(seconds * 1000.0f);
+    float ms = seconds * 1000.0f;
+    // A clock that ran for weeks (a suspended machine) must not overflow the conversion.
+    if (ms >= 2147483647.0f)
+        return INT_MAX;
+    if (ms <= -2147483648.0f)
+        return INT_MIN;
+    return (int)ms;
 }

@@ -1,0 +1,151 @@
+// The built demo as a user runs it, headless: offscreen video, dummy audio.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <string>
+
+#include "support/child_process.h"
+
+namespace {
+
+// Generous: the soundtrack is decoded and every scene built before the first frame.
+constexpr double startup_timeout_s = 60.0;
+constexpr double shutdown_timeout_s = 5.0;
+
+struct DemoRun {
+    ChildProcess child;
+    std::string trace;
+    int status = 0;
+    bool ended = false;
+};
+
+DemoRun start_demo(const std::vector<EnvChange>& extra = {}) {
+    DemoRun run;
+    run.trace = make_temp_file("oske-trace");
+    std::vector<EnvChange> env = {{"SDL_VIDEODRIVER", "offscreen"},
+                                  {"SDL_AUDIODRIVER", "dummy"},
+                                  {"OSKE_TEST_TRACE", run.trace}};
+    env.insert(env.end(), extra.begin(), extra.end());
+    run.child = child_start({OSKE_BINARY_PATH}, env);
+    return run;
+}
+
+void finish(DemoRun& run, double timeout_s) {
+    run.ended = child_wait(run.child, timeout_s, &run.status);
+}
+
+std::string describe(const DemoRun& run) {
+    return "trace:\n" + read_text_file(run.trace) + "stdout:\n" + child_stdout(run.child) +
+           "stderr:\n" + child_stderr(run.child);
+}
+
+void cleanup(DemoRun& run) {
+    child_cleanup(run.child);
+    unlink(run.trace.c_str());
+}
+
+void expect_clean_exit(const DemoRun& run) {
+    ASSERT_TRUE(run.ended) << "did not end in time\n" << describe(run);
+    ASSERT_TRUE(WIFEXITED(run.status)) << "killed by signal " << WTERMSIG(run.status) << "\n"
+                                       << describe(run);
+    EXPECT_EQ(WEXITSTATUS(run.status), 0) << describe(run);
+    std::string trace = read_text_file(run.trace);
+    EXPECT_NE(trace.find("shutdown\n"), std::string::npos) << describe(run);
+    EXPECT_NE(trace.find("ended\n"), std::string::npos) << describe(run);
+}
+
+// Number of frames the trace says were presented.
+long frames_presented(const DemoRun& run) {
+    std::string trace = read_text_file(run.trace);
+    size_t at = trace.find("frames ");
+    return at == std::string::npos ? -1 : std::stol(trace.substr(at + 7));
+}
+
+} // namespace
+
+TEST(Binary, RunsFramesAndEndsOnSigtermWithStatusZero) {
+    DemoRun run = start_demo();
+    ASSERT_TRUE(wait_for_text(run.trace, "running", startup_timeout_s)) << describe(run);
+    usleep(300 * 1000);
+    kill(run.child.pid, SIGTERM);
+    auto signalled = std::chrono::steady_clock::now();
+    finish(run, shutdown_timeout_s);
+    double took =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - signalled).count();
+    expect_clean_exit(run);
+    EXPECT_GT(frames_presented(run), 1) << describe(run);
+    EXPECT_LT(took, shutdown_timeout_s);
+    EXPECT_EQ(child_stdout(run.child), "");
+    cleanup(run);
+}
+
+TEST(Binary, SigintEndsLikeAQuit) {
+    DemoRun run = start_demo();
+    ASSERT_TRUE(wait_for_text(run.trace, "running", startup_timeout_s)) << describe(run);
+    kill(run.child.pid, SIGINT);
+    finish(run, shutdown_timeout_s);
+    expect_clean_exit(run);
+    cleanup(run);
+}
+
+TEST(Binary, SignalDuringStartupStillShutsDownCleanly) {
+    for (int sig : {SIGTERM, SIGINT}) {
+        DemoRun run = start_demo();
+        // The handlers are in place once start-up has begun; the window, the song and the
+        // scene data are still ahead.
+        ASSERT_TRUE(wait_for_text(run.trace, "startup", startup_timeout_s)) << describe(run);
+        kill(run.child.pid, sig);
+        finish(run, startup_timeout_s);
+        expect_clean_exit(run);
+        // At most a frame or two: the quit is seen at the first poll.
+        EXPECT_LE(frames_presented(run), 2) << describe(run);
+        cleanup(run);
+    }
+}
+
+TEST(Binary, SignalDuringShutdownDoesNotCutItShort) {
+    DemoRun run = start_demo();
+    ASSERT_TRUE(wait_for_text(run.trace, "running", startup_timeout_s)) << describe(run);
+    kill(run.child.pid, SIGTERM);
+    // Keep signalling while it shuts down; it may have ended already, which is fine.
+    for (int i = 0; i < 50 && !wait_for_text(run.trace, "ended", 0.0); ++i) {
+        kill(run.child.pid, i % 2 ? SIGINT : SIGTERM);
+        usleep(2000);
+    }
+    finish(run, shutdown_timeout_s);
+    expect_clean_exit(run);
+    cleanup(run);
+}
+
+TEST(Binary, UnknownVideoDriverFailsWithOneMessage) {
+    DemoRun run = start_demo({{"SDL_VIDEODRIVER", "no-such-driver"}});
+    finish(run, shutdown_timeout_s);
+    ASSERT_TRUE(run.ended) << describe(run);
+    ASSERT_TRUE(WIFEXITED(run.status)) << describe(run);
+    EXPECT_EQ(WEXITSTATUS(run.status), 1);
+    std::string err = child_stderr(run.child);
+    EXPECT_NE(err.find("oske: cannot initialise video"), std::string::npos) << err;
+    EXPECT_NE(err.find("no-such-driver"), std::string::npos) << "SDL's reason missing: " << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_EQ(read_text_file(run.trace).find("running"), std::string::npos);
+    cleanup(run);
+}
+
+TEST(Binary, VideoDriverWithoutOpenGlFailsWithOneMessage) {
+    // SDL's dummy video driver exists but can make no GL window.
+    DemoRun run = start_demo({{"SDL_VIDEODRIVER", "dummy"}});
+    finish(run, shutdown_timeout_s);
+    ASSERT_TRUE(run.ended) << describe(run);
+    ASSERT_TRUE(WIFEXITED(run.status)) << describe(run);
+    EXPECT_EQ(WEXITSTATUS(run.status), 1);
+    std::string err = child_stderr(run.child);
+    EXPECT_NE(err.find("oske: cannot create the window: "), std::string::npos) << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_EQ(child_stdout(run.child), "");
+    cleanup(run);
+}

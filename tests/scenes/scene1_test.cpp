@@ -1,0 +1,165 @@
+// Scene 1: the tile band's data from its seed, the fade, and what a real context shows.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "elements/diagrams.h"
+#include "math/random.h"
+#include "render/gl.h"
+#include "render/images.h"
+#include "runtime/scene_data.h"
+#include "scenes/scene1.h"
+#include "scenes/scenes.h"
+#include "support/gl_context.h"
+
+namespace {
+
+bool same_colour(const Vector3& a, const Vector3& b) {
+    return a.x == b.x && a.y == b.y && a.z == b.z;
+}
+
+TEST(Scene1Data, InitDrawsDiscardsThenNineValuesPerTile) {
+    uint64_t before = random_draw_count;
+    scene1_init();
+    EXPECT_EQ(random_draw_count - before, 240u + 500u * 9u);
+    ASSERT_NE(scene1_tiles, nullptr);
+    EXPECT_EQ(scene1_tile_count, 500);
+
+    // The first tile's values are the 241st to 249th draws after the scene's seed.
+    set_random_seed(111519);
+    for (int i = 0; i < 240; ++i)
+        random_unit();
+    float r[10];
+    for (int k = 1; k <= 9; ++k)
+        r[k] = random_unit();
+    const StreamTile& first = scene1_tiles[0];
+    EXPECT_FLOAT_EQ(first.entry.y, r[2] - 0.5f);
+    EXPECT_FLOAT_EQ(first.entry.z, r[1] - 0.5f);
+    EXPECT_FLOAT_EQ(first.offset, r[9]);
+    EXPECT_FLOAT_EQ(first.spin_from.x, (float)(r[5] * 2.0f * pi_value));
+    EXPECT_FLOAT_EQ(first.spin_from.z, (float)(r[3] * 2.0f * pi_value));
+    EXPECT_FLOAT_EQ(first.spin_to.x, (float)(r[8] * 2.0f * pi_value));
+    EXPECT_FLOAT_EQ(first.spin_to.z, (float)(r[6] * 2.0f * pi_value));
+    scene1_free();
+    EXPECT_EQ(scene1_tiles, nullptr);
+}
+
+TEST(Scene1Data, ColoursByMemberIndexAndStraightPaths) {
+    scene1_init();
+    for (int i = 0; i < scene1_tile_count; ++i) {
+        const StreamTile& t = scene1_tiles[i];
+        const Vector3& expected = i % 3 == 0   ? red_colour
+                                  : i % 3 == 1 ? navy_colour
+                                               : orange_colour;
+        EXPECT_TRUE(same_colour(t.colour, expected)) << "member " << i;
+        EXPECT_EQ(t.entry.x, 2.0f);
+        EXPECT_EQ(t.exit.x, -1.0f);
+        EXPECT_EQ(t.entry.y, t.exit.y);
+        EXPECT_EQ(t.entry.z, t.exit.z);
+        EXPECT_GE(t.entry.y, -0.5f);
+        EXPECT_LE(t.entry.y, 0.5f);
+        EXPECT_GE(t.offset, 0.0f);
+        EXPECT_LE(t.offset, 1.0f);
+        EXPECT_EQ(t.rate, 1.0f);
+        EXPECT_GE(t.spin_to.y, 0.0f);
+        EXPECT_LE(t.spin_to.y, (float)(2.0 * pi_value));
+    }
+    // Member 1 navy, 2 orange, 3 red (member 0 is drawn as a diagram).
+    EXPECT_TRUE(same_colour(scene1_tiles[1].colour, navy_colour));
+    EXPECT_TRUE(same_colour(scene1_tiles[2].colour, orange_colour));
+    EXPECT_TRUE(same_colour(scene1_tiles[3].colour, red_colour));
+    scene1_free();
+}
+
+TEST(Scene1Data, FadeStaysHiddenThenRisesSharply) {
+    EXPECT_EQ(scene1_fade(0.0f), 0.0f);
+    EXPECT_EQ(scene1_fade(0.04f), 0.0f);
+    EXPECT_EQ(scene1_fade(0.05f), 0.0f);
+    EXPECT_GT(scene1_fade(0.075f), 0.0f);
+    EXPECT_LT(scene1_fade(0.075f), 1e-11f);
+    EXPECT_LT(scene1_fade(0.09f), 0.02f);
+    EXPECT_EQ(scene1_fade(0.1f), 1.0f);
+    EXPECT_EQ(scene1_fade(0.5f), 1.0f);
+    EXPECT_EQ(scene1_fade(0.9f), 1.0f);
+    EXPECT_LT(scene1_fade(0.99f), 0.4f);
+    EXPECT_EQ(scene1_fade(1.0f), 0.0f);
+}
+
+// The frame state the main loop sets up before any scene draws.
+void scene1_test_begin_frame() {
+    glEnable(GL_POINT_SMOOTH);
+    glHint(GL_POINT_SMOOTH_HINT, GL_NICEST);
+    glEnable(GL_LINE_SMOOTH);
+    glHint(GL_LINE_SMOOTH_HINT, GL_NICEST);
+    glClearColor(background_colour.x, background_colour.y, background_colour.z, 1.0f);
+    glLineWidth(1.0f);
+    glDepthMask(GL_TRUE);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glViewport(0, 0, 1280, 720);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(45.0, 1280.0 / 720.0, 0.01, 1000.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+struct Scene1Counts {
+    int background = 0, red = 0, navy = 0, orange = 0, dark = 0;
+};
+
+// Classifies pixels by hue: the palette colours over the grey-blue ground are easy to tell apart.
+Scene1Counts scene1_test_count(const std::vector<Rgba>& pixels) {
+    Scene1Counts c;
+    for (const Rgba& p : pixels) {
+        int r = p.r, g = p.g, b = p.b;
+        if (std::abs(r - 190) <= 2 && std::abs(g - 196) <= 2 && std::abs(b - 204) <= 2)
+            ++c.background;
+        else if (b - r > 40 && b > g)
+            ++c.navy;
+        else if (r - b > 40 && g - b > 15)
+            ++c.orange;
+        else if (r - g > 40 && std::abs(g - b) <= 12)
+            ++c.red;
+        else if (r < 100 && g < 100 && b < 100)
+            ++c.dark;
+    }
+    return c;
+}
+
+class Scene1Gl : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        ASSERT_TRUE(test_gl_open(1280, 720));
+        if (image_count == 0)
+            load_images();
+        if (diagram_1_lines == nullptr)
+            diagram_lines_init();
+        scene1_init();
+    }
+    static void TearDownTestSuite() { scene1_free(); }
+    void SetUp() override {
+        while (glGetError() != GL_NO_ERROR) {
+        }
+    }
+};
+
+TEST_F(Scene1Gl, NothingButBackgroundWhereFadeIsZero) {
+    for (float progress : {0.0f, 0.03f, 1.0f}) {
+        scene1_test_begin_frame();
+        scene1_draw(progress);
+        EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
+        Scene1Counts c = scene1_test_count(test_read_frame(1280, 720));
+        EXPECT_EQ(c.background, 1280 * 720) << "progress " << progress;
+    }
+}
+
+TEST_F(Scene1Gl, StateOnExitWithoutBand) {
+    scene1_test_begin_frame();
+    scene1_draw(0.0f);
+    EXPECT_TRUE(glIsEnabled(GL_BLEND));
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST)); // the band was skipped
+}
+
+} // namespace

@@ -1,0 +1,160 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "frame_check.h"
+#include "math/random.h"
+#include "scenes/scene4.h"
+#include "scenes/scenes.h"
+
+namespace {
+
+struct Scene4Fixture : ::testing::Test {
+    void SetUp() override { scene4_init(); }
+    void TearDown() override { scene4_free(); }
+};
+
+using Scene4Data = Scene4Fixture;
+
+TEST(Scene4Init, DrawsFiveValuesPerMoteFromItsOwnSeed) {
+    uint64_t before = random_draw_count;
+    scene4_init();
+    EXPECT_EQ(random_draw_count - before, 50000u);
+    // The first mote: one discarded draw after seed 1691, then arm, inner, outer, phase.
+    set_random_seed(1691);
+    random_unit();
+    float spread = random_unit();
+    float inner = random_unit();
+    float outer = random_unit();
+    float phase = random_unit();
+    EXPECT_FLOAT_EQ(scene4_motes[0].arm_angle, 0.5f + 0.55f * spread);
+    EXPECT_FLOAT_EQ(scene4_motes[0].inner_radius, 0.15f * inner + 0.05f);
+    EXPECT_FLOAT_EQ(scene4_motes[0].outer_radius, outer + 4.0f);
+    EXPECT_FLOAT_EQ(scene4_motes[0].phase, phase);
+    scene4_free();
+}
+
+TEST_F(Scene4Data, MotesLieOnFiveArmsWithinTheirRadii) {
+    const float base[5] = {0.5f, 1.7566369f, 3.0132737f, 4.2699103f, 5.5265474f};
+    for (int j = 0; j < scene4_mote_count; ++j) {
+        const Scene4Mote& m = scene4_motes[j];
+        ASSERT_GE(m.arm_angle, base[j % 5]) << j;
+        ASSERT_LE(m.arm_angle, base[j % 5] + 0.55f) << j;
+        ASSERT_GE(m.inner_radius, 0.05f) << j;
+        ASSERT_LE(m.inner_radius, 0.2f) << j;
+        ASSERT_GE(m.outer_radius, 4.0f) << j;
+        ASSERT_LE(m.outer_radius, 5.0f) << j;
+        ASSERT_GE(m.phase, 0.0f) << j;
+        ASSERT_LE(m.phase, 1.0f) << j;
+    }
+    // Consecutive arms are 2π/5 apart.
+    for (int a = 1; a < 5; ++a)
+        EXPECT_NEAR(base[a] - base[a - 1], 2 * 3.14159265 / 5, 1e-6);
+}
+
+TEST_F(Scene4Data, ViewpointsCycleEverySevenCuts) {
+    const Vector3 expected[7] = {{0, 2, -7},    {1, 3, -5},   {-2, 2.3f, -8}, {-3, -4, 5},
+                                 {3, -2.3f, 7}, {2, 1.3f, 5}, {1, -4.3f, 5}};
+    for (int index = 0; index < 21; ++index) {
+        Vector3 eye, centre;
+        scene4_camera(index, 0.5f, eye, centre);
+        const Vector3& want = expected[index % 7];
+        EXPECT_NEAR(eye.x, want.x, 1e-6) << index;
+        EXPECT_NEAR(eye.y, want.y, 1e-6) << index;
+        EXPECT_NEAR(eye.z, want.z, 1e-6) << index;
+        EXPECT_NEAR(centre.y, 0.5f, 1e-6) << index;
+    }
+}
+
+TEST_F(Scene4Data, CameraPullsBackOnlyAtTheEnd) {
+    Vector3 eye, centre;
+    scene4_camera(0, 0.8f, eye, centre);
+    EXPECT_NEAR(eye.x, 0.0f, 1e-4);
+    EXPECT_NEAR(eye.y, 2.0f, 1e-4); // 0.7^46 × 600 ≈ 4e-5
+    scene4_camera(0, 1.0f, eye, centre);
+    // 0.9^46 × 300 ≈ 2.357 along (−0.9, 2, −1).
+    EXPECT_NEAR(eye.x, -2.121f, 0.002);
+    EXPECT_NEAR(eye.y, 2.0f + 4.713f, 0.002);
+    EXPECT_NEAR(eye.z, -7.0f - 2.357f, 0.002);
+    EXPECT_NEAR(centre.x, -2.121f, 0.002);
+    EXPECT_NEAR(centre.y, 1.0f + 4.713f, 0.002);
+    EXPECT_NEAR(centre.z, -2.357f, 0.002);
+}
+
+TEST_F(Scene4Data, MotesTravelInwardAndOnlyWrapAboveOne) {
+    Scene4Mote saved = scene4_motes[0];
+    scene4_motes[0] = Scene4Mote{0.5f, 4.5f, 0.1f, 1.0f};
+    float t = 0;
+    Vector3 at_one = scene4_mote_position(0, 0.0f, t);
+    EXPECT_EQ(t, 1.0f); // exactly 1 stays: the mote sits at its inner radius
+    EXPECT_NEAR(std::hypot(at_one.x, at_one.z), 0.1f, 1e-6);
+    EXPECT_NEAR(std::atan2(at_one.x, at_one.z), 0.5f - 0.1f, 1e-5);
+    scene4_motes[0].phase = 0.25f;
+    Vector3 early = scene4_mote_position(0, 0.0f, t);
+    EXPECT_FLOAT_EQ(t, 0.25f);
+    EXPECT_NEAR(std::hypot(early.x, early.z), 0.75f * 4.5f + 0.25f * 0.1f, 1e-5);
+    scene4_mote_position(0, 1.0f, t); // 1.25 wraps to 0.25
+    EXPECT_FLOAT_EQ(t, 0.25f);
+    EXPECT_EQ(early.y, 0.0f);
+    scene4_motes[0] = saved;
+}
+
+// --- In a real context -------------------------------------------------------------------------
+
+struct Scene4Gl : Scene4Fixture {
+    void SetUp() override {
+        ASSERT_TRUE(test_gl_open(frame_check_width, frame_check_height));
+        Scene4Fixture::SetUp();
+    }
+};
+
+TEST_F(Scene4Gl, DrawsOneRandomValuePerFrame) {
+    for (float p : {0.0f, 0.1f, 0.5f, 1.0f}) {
+        frame_check_begin();
+        uint64_t before = random_draw_count;
+        scene4_draw(p);
+        EXPECT_EQ(random_draw_count - before, 1u) << p;
+    }
+    EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
+}
+
+TEST_F(Scene4Gl, NothingButBackgroundWhereTheFadeIsZero) {
+    for (float p : {0.0f, 1.0f}) {
+        frame_check_begin();
+        scene4_draw(p);
+        std::vector<Rgba> frame = test_read_frame(frame_check_width, frame_check_height);
+        EXPECT_EQ(frame_check_changed(frame, 1), 0) << "progress " << p;
+    }
+    EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
+}
+
+TEST_F(Scene4Gl, StateOnExit) {
+    // Mid-scene the jets show and the draw runs to the end: depth test off.
+    frame_check_begin();
+    scene4_draw(0.5f);
+    EXPECT_FALSE(frame_check_enabled(GL_DEPTH_TEST));
+    EXPECT_TRUE(frame_check_enabled(GL_BLEND));
+    EXPECT_TRUE(frame_check_blend_is(GL_SRC_ALPHA, GL_ONE));
+    EXPECT_FLOAT_EQ(frame_check_float(GL_POINT_SIZE), 4.0f);
+    EXPECT_TRUE(frame_check_depth_mask());
+    EXPECT_FALSE(frame_check_enabled(GL_TEXTURE_2D));
+    // Before the flare the frame ends after the mote cores: depth test on, point size 1.
+    frame_check_begin();
+    scene4_draw(0.1f);
+    EXPECT_TRUE(frame_check_enabled(GL_DEPTH_TEST));
+    EXPECT_TRUE(frame_check_blend_is(GL_SRC_ALPHA, GL_ONE));
+    EXPECT_FLOAT_EQ(frame_check_float(GL_POINT_SIZE), 1.0f);
+    EXPECT_TRUE(frame_check_depth_mask());
+    EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
+}
+
+TEST_F(Scene4Gl, MidSceneShowsNavyAndOrange) {
+    frame_check_begin();
+    scene4_draw(0.5f);
+    std::vector<Rgba> frame = test_read_frame(frame_check_width, frame_check_height);
+    EXPECT_GT(frame_check_changed(frame), 2000);
+    EXPECT_GT(frame_check_navy(frame), 200);
+    EXPECT_GT(frame_check_orange(frame), 50);
+}
+
+} // namespace

@@ -1,0 +1,267 @@
+#include "capture_options.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "runtime/music_player.h"
+
+const char* capture_usage_text =
+    "Usage: oske-capture [OPTIONS]\n"
+    "Runs the demo headless on a virtual clock and writes the frames it draws.\n"
+    "\n"
+    "What to draw (one run; frame times in ms, 0 ... 200000):\n"
+    "  --frames MS[,MS...]  draw only these frame times, in ascending order\n"
+    "                       e.g. --frames 21000,60000\n"
+    "  --from MS --to MS --fps N\n"
+    "                       every frame of the range at N frames per second of demo time\n"
+    "                       (frame k at from + trunc(k * 1000 / N)), N 1 ... 1000\n"
+    "                       e.g. --from 20000 --to 24000 --fps 25\n"
+    "  --every MS           without --frames or --fps: one frame every MS from --from\n"
+    "                       (default 0) to --to (default 200000); default 5000. Also the\n"
+    "                       spacing of the contact sheet's thumbnails\n"
+    "\n"
+    "What to write (at least one):\n"
+    "  --out DIR            frame_NNNNNN.png per frame (NNNNNN = frame time in ms)\n"
+    "                       e.g. --frames 21000 --out /tmp/f  ->  /tmp/f/frame_021000.png\n"
+    "  --contact-sheet FILE one PNG of labelled thumbnails over the run\n"
+    "                       e.g. --contact-sheet sheet.png  (the whole demo, every 5 s)\n"
+    "  --wav FILE           the soundtrack as rendered: 48000 Hz, stereo, 32-bit float\n"
+    "                       e.g. --wav music.wav\n"
+    "  --video FILE         an MP4 (H.264 + AAC) of the run with its sound, made by ffmpeg;\n"
+    "                       without --fps the run is --from ... --to at 30 fps\n"
+    "                       e.g. --video oske.mp4 --fps 60\n"
+    "\n"
+    "Other options:\n"
+    "  --size WxH           frame size in pixels (default 1280x720), e.g. --size 640x360\n"
+    "  --music FILE         the soundtrack module (default "
+    "/usr/share/oske-by-quorvent/music.xm)\n"
+    "  --strict             exit with status 1 when any GL error was seen\n"
+    "  --quiet              no progress bar\n"
+    "  --help               this text\n"
+    "\n"
+    "Runs without a display or sound card: SDL's offscreen video driver is used unless\n"
+    "SDL_VIDEODRIVER is set, and no audio device is opened.\n"
+    "Exit status: 0 done, 1 failure (nothing usable written), 2 bad command line.\n";
+
+static bool parse_int(const char* text, long long low, long long high, long long* value) {
+    if (!*text || strchr(" \t\n+", *text))
+        return false;
+    errno = 0;
+    char* end = nullptr;
+    long long v = strtoll(text, &end, 10);
+    if (errno != 0 || *end != '\0')
+        return false;
+    if (v < low || v > high)
+        return false;
+    *value = v;
+    return true;
+}
+
+static bool is_number(const char* text) {
+    long long v;
+    return parse_int(text, INT64_MIN, INT64_MAX, &v);
+}
+
+// A frame time: a whole number of ms within the timeline.
+static bool parse_time(const std::string& option, const char* text, int* value,
+                       std::string* error) {
+    long long v;
+    if (parse_int(text, 0, capture_timeline_end_ms, &v)) {
+        *value = (int)v;
+        return true;
+    }
+    if (is_number(text))
+        *error = option + ": frame time " + text + " is outside 0 ... 200000 ms";
+    else
+        *error = option + ": '" + text + "' is not a whole number of milliseconds";
+    return false;
+}
+
+static bool parse_frames(const char* text, std::vector<int>* times, std::string* error) {
+    std::string list = text;
+    size_t begin = 0;
+    for (;;) {
+        size_t comma = list.find(',', begin);
+        std::string item = list.substr(begin, comma == std::string::npos ? comma : comma - begin);
+        int ms;
+        if (item.empty()) {
+            *error = std::string("--frames: empty frame time in '") + text + "'";
+            return false;
+        }
+        if (!parse_time("--frames", item.c_str(), &ms, error))
+            return false;
+        times->push_back(ms);
+        if (comma == std::string::npos)
+            return true;
+        begin = comma + 1;
+    }
+}
+
+static bool parse_size(const char* text, int* width, int* height, std::string* error) {
+    const char* x = strchr(text, 'x');
+    long long w = 0, h = 0;
+    if (x) {
+        std::string ws(text, x - text);
+        if (parse_int(ws.c_str(), 0, INT32_MAX, &w) && parse_int(x + 1, 0, INT32_MAX, &h)) {
+            if (w < 1 || h < 1) {
+                *error = std::string("--size: ") + text + " has a zero side";
+                return false;
+            }
+            if (w > capture_max_size || h > capture_max_size) {
+                *error = std::string("--size: ") + text + " is beyond the GL limit of " +
+                         std::to_string(capture_max_size) + " pixels a side";
+                return false;
+            }
+            *width = (int)w;
+            *height = (int)h;
+            return true;
+        }
+    }
+    *error = std::string("--size: '") + text + "' is not WIDTHxHEIGHT (e.g. 1280x720)";
+    return false;
+}
+
+bool parse_capture_options(int argc, char** argv, CaptureOptions* options, std::string* error) {
+    CaptureOptions& o = *options;
+    o.music = music_default_path;
+    bool from_given = false, to_given = false;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            o.help = true;
+            return true;
+        }
+        if (arg == "--strict") {
+            o.strict = true;
+            continue;
+        }
+        if (arg == "--quiet") {
+            o.quiet = true;
+            continue;
+        }
+        if (arg.rfind("--", 0) != 0) {
+            *error = "unexpected argument '" + arg + "' (options start with --; see --help)";
+            return false;
+        }
+        // --name VALUE or --name=VALUE
+        std::string name = arg, value;
+        bool has_value = false;
+        size_t eq = arg.find('=');
+        if (eq != std::string::npos) {
+            name = arg.substr(0, eq);
+            value = arg.substr(eq + 1);
+            has_value = true;
+        }
+        static const char* valued[] = {"--frames", "--from",  "--to",   "--fps",
+                                       "--every",  "--size",  "--out",  "--contact-sheet",
+                                       "--wav",    "--video", "--music"};
+        bool known = std::any_of(std::begin(valued), std::end(valued),
+                                 [&](const char* v) { return name == v; });
+        if (!known) {
+            *error = "unknown option '" + name + "' (see --help)";
+            return false;
+        }
+        if (!has_value) {
+            if (i + 1 >= argc) {
+                *error = "option " + name + " needs a value";
+                return false;
+            }
+            value = argv[++i];
+        }
+        const char* v = value.c_str();
+        bool is_path = name == "--out" || name == "--contact-sheet" || name == "--wav" ||
+                       name == "--video" || name == "--music";
+        if (is_path && value.empty()) {
+            *error = "option " + name + " needs a non-empty path";
+            return false;
+        }
+        long long n;
+        if (name == "--frames") {
+            if (!parse_frames(v, &o.frame_times, error))
+                return false;
+            o.frames_listed = true;
+        } else if (name == "--from") {
+            if (!parse_time(name, v, &o.from_ms, error))
+                return false;
+            from_given = true;
+        } else if (name == "--to") {
+            if (!parse_time(name, v, &o.to_ms, error))
+                return false;
+            to_given = true;
+        } else if (name == "--fps") {
+            if (!parse_int(v, 1, 1000, &n)) {
+                *error = is_number(v) ? "--fps: " + value + " is outside 1 ... 1000"
+                                      : "--fps: '" + value + "' is not a whole number";
+                return false;
+            }
+            o.fps = (int)n;
+        } else if (name == "--every") {
+            if (!parse_int(v, 1, capture_timeline_end_ms, &n)) {
+                *error = is_number(v) ? "--every: " + value + " is outside 1 ... 200000 ms"
+                                      : "--every: '" + value + "' is not a whole number";
+                return false;
+            }
+            o.every_ms = (int)n;
+            o.every_given = true;
+        } else if (name == "--size") {
+            if (!parse_size(v, &o.width, &o.height, error))
+                return false;
+        } else if (name == "--out") {
+            o.out_dir = value;
+        } else if (name == "--contact-sheet") {
+            o.contact_sheet = value;
+        } else if (name == "--wav") {
+            o.wav = value;
+        } else if (name == "--video") {
+            o.video = value;
+        } else if (name == "--music") {
+            o.music = value;
+        }
+    }
+    if (o.frames_listed && (from_given || to_given || o.fps > 0)) {
+        *error = "--frames cannot be combined with --from, --to or --fps";
+        return false;
+    }
+    if (o.to_ms < o.from_ms) {
+        *error =
+            "--to " + std::to_string(o.to_ms) + " is before --from " + std::to_string(o.from_ms);
+        return false;
+    }
+    if (!o.video.empty() && o.frames_listed) {
+        *error = "--video needs evenly timed frames: use --from/--to/--fps, not --frames";
+        return false;
+    }
+    if (o.out_dir.empty() && o.contact_sheet.empty() && o.wav.empty() && o.video.empty()) {
+        *error = "nothing to write: give --out, --contact-sheet, --wav or --video (see --help)";
+        return false;
+    }
+    return true;
+}
+
+void plan_capture_run(CaptureOptions* options) {
+    CaptureOptions& o = *options;
+    std::vector<int>& times = o.frame_times;
+    if (o.frames_listed) {
+        std::sort(times.begin(), times.end());
+        times.erase(std::unique(times.begin(), times.end()), times.end());
+        return;
+    }
+    times.clear();
+    if (o.fps == 0 && !o.video.empty())
+        o.fps = capture_default_video_fps;
+    if (o.fps > 0) {
+        // N <= 1000 keeps consecutive frame times distinct.
+        for (long long k = 0;; ++k) {
+            long long t = o.from_ms + k * 1000 / o.fps;
+            if (t > o.to_ms)
+                break;
+            times.push_back((int)t);
+        }
+        return;
+    }
+    for (long long t = o.from_ms; t <= o.to_ms; t += o.every_ms)
+        times.push_back((int)t);
+}

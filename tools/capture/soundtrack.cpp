@@ -1,0 +1,121 @@
+#include "soundtrack.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <libopenmpt/libopenmpt.hpp>
+#include <memory>
+#include <sstream>
+#include <vector>
+
+#include "output_files.h"
+
+static std::unique_ptr<openmpt::module> load_module(const std::string& path, std::string* error) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file.is_open()) {
+        *error = "no soundtrack at '" + path + "': " + strerror(errno) +
+                 " (install the demo, or give --music FILE)";
+        return nullptr;
+    }
+    try {
+        std::ostringstream log; // libopenmpt's chatter stays out of our output
+        return std::make_unique<openmpt::module>(file, log);
+    } catch (const std::exception& e) {
+        *error = "cannot read the soundtrack '" + path + "': " + e.what();
+        return nullptr;
+    }
+}
+
+bool check_soundtrack(const std::string& music_path, std::string* error) {
+    return load_module(music_path, error) != nullptr;
+}
+
+// RIFF/WAVE with a WAVE_FORMAT_IEEE_FLOAT fmt chunk and the fact chunk that format requires.
+struct WavHeader {
+    uint8_t bytes[58];
+    size_t size = 0;
+
+    void u16(uint16_t v) {
+        for (int i = 0; i < 2; ++i)
+            bytes[size++] = (v >> (8 * i)) & 0xff;
+    }
+    void u32(uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            bytes[size++] = (v >> (8 * i)) & 0xff;
+    }
+    void tag(const char* t) {
+        memcpy(bytes + size, t, 4);
+        size += 4;
+    }
+};
+
+static WavHeader wav_header(uint32_t frames) {
+    const uint32_t data_bytes = frames * 8;
+    WavHeader h;
+    h.tag("RIFF");
+    h.u32(4 + (8 + 18) + (8 + 4) + (8 + data_bytes));
+    h.tag("WAVE");
+    h.tag("fmt ");
+    h.u32(18);
+    h.u16(3); // IEEE float
+    h.u16(2);
+    h.u32(soundtrack_rate);
+    h.u32(soundtrack_rate * 8);
+    h.u16(8);
+    h.u16(32);
+    h.u16(0);
+    h.tag("fact");
+    h.u32(4);
+    h.u32(frames);
+    h.tag("data");
+    h.u32(data_bytes);
+    return h;
+}
+
+bool write_soundtrack_wav(const std::string& music_path, const std::string& wav_path,
+                          long long* frames_out, std::string* error) {
+    std::unique_ptr<openmpt::module> module = load_module(music_path, error);
+    if (!module)
+        return false;
+    std::string partial = partial_name(wav_path);
+    FILE* f = fopen(partial.c_str(), "wb");
+    if (!f) {
+        *error = "cannot write '" + wav_path + "': " + strerror(errno);
+        return false;
+    }
+    track_partial(partial);
+    WavHeader header = wav_header(0);
+    fwrite(header.bytes, 1, header.size, f);
+
+    module->set_position_seconds(0.0);
+    module->set_repeat_count(0);
+    const size_t block_frames = 4096;
+    std::vector<float> block(block_frames * 2);
+    uint64_t frames = 0;
+    for (;;) {
+        size_t n = module->read_interleaved_stereo(soundtrack_rate, block_frames, block.data());
+        if (n == 0)
+            break;
+        fwrite(block.data(), sizeof(float), n * 2, f);
+        frames += n;
+        if (frames * 8 > UINT32_MAX - 64) {
+            *error = "the soundtrack is too long for a WAV file";
+            fclose(f);
+            remove_partials();
+            return false;
+        }
+    }
+    header = wav_header((uint32_t)frames);
+    bool ok = !ferror(f) && fseek(f, 0, SEEK_SET) == 0 &&
+              fwrite(header.bytes, 1, header.size, f) == header.size;
+    int saved_errno = errno;
+    if (fclose(f) != 0 || !ok) {
+        *error = "cannot write '" + wav_path + "': " + strerror(saved_errno ? saved_errno : errno);
+        remove_partials();
+        return false;
+    }
+    *frames_out = (long long)frames;
+    return finish_partial(wav_path, error);
+}
