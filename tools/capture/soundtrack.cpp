@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "output_files.h"
+#include "runtime/demo.h"
 
 static std::unique_ptr<openmpt::module> load_module(const std::string& path, std::string* error) {
     std::ifstream file(path, std::ios::binary);
@@ -98,6 +99,12 @@ bool write_soundtrack_wav(const std::string& music_path, const std::string& wav_
         size_t n = module->read_interleaved_stereo(soundtrack_rate, block_frames, block.data());
         if (n == 0)
             break;
+        if (demo_signal_received) {
+            *error = "interrupted";
+            fclose(f);
+            remove_partials();
+            return false;
+        }
         fwrite(block.data(), sizeof(float), n * 2, f);
         frames += n;
         if (frames * 8 > UINT32_MAX - 64) {
