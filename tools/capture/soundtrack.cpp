@@ -12,6 +12,7 @@
 
 #include "output_files.h"
 #include "runtime/demo.h"
+#include "runtime/music_player.h"
 
 static std::unique_ptr<openmpt::module> load_module(const std::string& path, std::string* error) {
     std::ifstream file(path, std::ios::binary);
@@ -92,7 +93,8 @@ bool write_soundtrack_wav(const std::string& music_path, const std::string& wav_
 
     module->set_position_seconds(0.0);
     module->set_repeat_count(0);
-    const size_t block_frames = 4096;
+    // The player's own read size and rate, so the samples are the ones the demo plays.
+    const size_t block_frames = music_read_frames;
     std::vector<float> block(block_frames * 2);
     uint64_t frames = 0;
     for (;;) {
