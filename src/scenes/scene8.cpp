@@ -126,21 +126,22 @@ static void draw_butterfly(float frequency, float grow, float phase, float alpha
     int n = (int)(scene8_curve_size * grow);
     float g = grow * alpha;
 
+    // Fully transparent strips leave every pixel as it was (depth testing is off, so no depth
+    // is written either): they are not sent, but their state changes are made.
+    bool visible = g != 0.0f && n > 0;
+    glVertexPointer(3, GL_FLOAT, 0, scene8_curve);
+
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glLineWidth(4.0f);
     glColor4f(colour.x, colour.y, colour.z, 0.7f * g);
-    glBegin(GL_LINE_STRIP);
-    for (int i = 0; i < n; ++i)
-        glVertex3fv(&scene8_curve[i].x);
-    glEnd();
+    if (visible)
+        glDrawArrays(GL_LINE_STRIP, 0, n);
 
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     glLineWidth(1.0f);
     glColor4f(1.0f, 1.0f, 1.0f, 0.4f * g);
-    glBegin(GL_LINE_STRIP);
-    for (int i = 0; i < n; ++i)
-        glVertex3fv(&scene8_curve[i].x);
-    glEnd();
+    if (visible)
+        glDrawArrays(GL_LINE_STRIP, 0, n);
 }
 
 // The end of a spark line from V along the direction its flag bit names.
@@ -189,11 +190,15 @@ void scene8_draw(float progress) {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 
     // The wire floor.
-    glColor4f(navy_colour.x, navy_colour.y, navy_colour.z, 0.2f * fade * fade_out);
-    glBegin(GL_LINES);
-    for (int i = 0; i < scene8_floor_point_count; ++i)
-        glVertex3fv(&scene8_floor_points[i].x);
-    glEnd();
+    // Five thousand lines go faster as one array than vertex by vertex.
+    float floor_alpha = 0.2f * fade * fade_out;
+    glColor4f(navy_colour.x, navy_colour.y, navy_colour.z, floor_alpha);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    if (floor_alpha != 0.0f) {
+        glVertexPointer(3, GL_FLOAT, 0, scene8_floor_points);
+        glDrawArrays(GL_LINES, 0, scene8_floor_point_count);
+    }
+    glDisableClientState(GL_VERTEX_ARRAY);
 
     // The greetings picture lying flat beside the flight line, tinted navy.
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
@@ -249,6 +254,7 @@ void scene8_draw(float progress) {
     }
 
     // The butterflies, one after another, at places and in colours the music moves on.
+    glEnableClientState(GL_VERTEX_ARRAY);
     for (int i = 0; i < 9; ++i) {
         Vector3 place = scene8_butterfly_place((scene8_spark_count + i) % 15, p);
         glPushMatrix();
@@ -265,6 +271,7 @@ void scene8_draw(float progress) {
         draw_butterfly(300.0f, grow, p + wing_phase_offset[i], fade * fade_out, colour);
         glPopMatrix();
     }
+    glDisableClientState(GL_VERTEX_ARRAY);
 }
 
 void scene8_free() {
