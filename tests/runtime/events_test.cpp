@@ -3,6 +3,7 @@
 #include <SDL.h>
 #include <cmath>
 #include <csignal>
+#include <cstdlib>
 
 #include "render/gl.h"
 #include "runtime/demo.h"
@@ -68,6 +69,12 @@ class Events : public ::testing::Test {
 };
 
 } // namespace
+
+TEST_F(Events, TestsRunHeadless) {
+    EXPECT_STREQ(SDL_GetCurrentVideoDriver(), "offscreen");
+    const char* audio = getenv("SDL_AUDIODRIVER");
+    EXPECT_STREQ(audio ? audio : "(unset)", "dummy");
+}
 
 TEST_F(Events, NoPendingEventDoesNotQuit) {
     demo_poll_events();

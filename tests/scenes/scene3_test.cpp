@@ -2,11 +2,19 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
+#include "elements/diagrams.h"
 #include "math/matrix3.h"
 #include "math/random.h"
+#include "render/gl.h"
+#include "runtime/clock.h"
+#include "runtime/music_player.h"
+#include "runtime/scene_data.h"
 #include "scenes/scene3.h"
 #include "scenes/scenes.h"
+#include "support/gl_context.h"
+#include "frame_check.h"
 
 namespace {
 

@@ -52,6 +52,27 @@ TEST_F(Scene4Data, MotesLieOnFiveArmsWithinTheirRadii) {
         EXPECT_NEAR(base[a] - base[a - 1], 2 * 3.14159265 / 5, 1e-6);
 }
 
+TEST_F(Scene4Data, PathClimbsAsAWideningSpiral) {
+    EXPECT_EQ(scene4_path.count, 200);
+    Vector3 foot = scene4_path.evaluate(0.0f);
+    EXPECT_FLOAT_EQ(foot.x, 0.0f);
+    EXPECT_FLOAT_EQ(foot.y, 0.0f);
+    EXPECT_FLOAT_EQ(foot.z, 0.0f);
+    // The last control point, e = 199/200: height 1.4925, radius 4.3 e³.
+    Vector3 top = scene4_path.evaluate(1.0f);
+    float e = 199.0f / 200.0f;
+    float theta = (float)(2.0f * e * pi_value * 5.0 + 3.5);
+    float f = 4.3f * (e * e * e);
+    EXPECT_FLOAT_EQ(top.y, 1.5f * e);
+    EXPECT_FLOAT_EQ(top.x, sinf(theta) * f);
+    EXPECT_FLOAT_EQ(top.z, cosf(theta) * f);
+    EXPECT_NEAR(std::hypot(top.x, top.z), 4.2358, 0.001);
+    // Through every control point: point 100 has e = 0.5, radius 0.5375, height 0.75.
+    Vector3 mid = scene4_path.evaluate(100.0f / 199.0f);
+    EXPECT_NEAR(mid.y, 0.75f, 1e-5);
+    EXPECT_NEAR(std::hypot(mid.x, mid.z), 4.3 * 0.125, 1e-5);
+}
+
 TEST_F(Scene4Data, ViewpointsCycleEverySevenCuts) {
     const Vector3 expected[7] = {{0, 2, -7},    {1, 3, -5},   {-2, 2.3f, -8}, {-3, -4, 5},
                                  {3, -2.3f, 7}, {2, 1.3f, 5}, {1, -4.3f, 5}};

@@ -172,8 +172,20 @@ TEST_F(Scene5Gl, StateOnExit) {
     scene5_draw(0.1f);
     EXPECT_FALSE(frame_check_enabled(GL_TEXTURE_2D));
     EXPECT_TRUE(frame_check_enabled(GL_BLEND));
+    EXPECT_TRUE(frame_check_blend_is(GL_SRC_ALPHA, GL_ONE));
     EXPECT_FALSE(frame_check_enabled(GL_DEPTH_TEST));
     EXPECT_FLOAT_EQ(frame_check_float(GL_LINE_WIDTH), 3.0f);
+    // With floaters drawn the line diagrams leave their own state.
+    frame_check_begin();
+    scene5_draw(0.5f);
+    EXPECT_FALSE(frame_check_enabled(GL_TEXTURE_2D));
+    EXPECT_TRUE(frame_check_blend_is(GL_SRC_ALPHA, GL_ONE));
+    EXPECT_TRUE(frame_check_enabled(GL_DEPTH_TEST));
+    EXPECT_TRUE(frame_check_depth_mask());
+    EXPECT_FLOAT_EQ(frame_check_float(GL_LINE_WIDTH), 1.0f);
+    GLint depth = 0;
+    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
+    EXPECT_EQ(depth, 1);
     EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
 }
 

@@ -40,6 +40,8 @@ const char* capture_usage_text =
     "/usr/share/oske-by-quorvent/music.xm)\n"
     "  --strict             exit with status 1 when any GL error was seen\n"
     "  --quiet              no progress bar\n"
+    "  --dry-run            print the frame times the run would draw, one a line, and stop\n"
+    "                       e.g. --from 0 --to 1000 --fps 30 --dry-run\n"
     "  --help               this text\n"
     "\n"
     "Runs without a display or sound card: SDL's offscreen video driver is used unless\n"
@@ -142,6 +144,10 @@ bool parse_capture_options(int argc, char** argv, CaptureOptions* options, std::
             o.quiet = true;
             continue;
         }
+        if (arg == "--dry-run") {
+            o.dry_run = true;
+            continue;
+        }
         if (arg.rfind("--", 0) != 0) {
             *error = "unexpected argument '" + arg + "' (options start with --; see --help)";
             return false;
@@ -234,7 +240,8 @@ bool parse_capture_options(int argc, char** argv, CaptureOptions* options, std::
         *error = "--video needs evenly timed frames: use --from/--to/--fps, not --frames";
         return false;
     }
-    if (o.out_dir.empty() && o.contact_sheet.empty() && o.wav.empty() && o.video.empty()) {
+    if (!o.dry_run && o.out_dir.empty() && o.contact_sheet.empty() && o.wav.empty() &&
+        o.video.empty()) {
         *error = "nothing to write: give --out, --contact-sheet, --wav or --video (see --help)";
         return false;
     }
