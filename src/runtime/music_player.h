@@ -1,26 +1,77 @@
-// Music playback: the XM soundtrack decoded by libopenmpt and played through SDL's audio queue,
-// and the pattern order / row that is audible now, for the trigger tables.
+// Music playback: the XM soundtrack decoded by libopenmpt a few seconds ahead of the device and
+// played through SDL's audio queue, and the pattern order / row that is audible now, for the
+// trigger tables (looked up in a timeline of row changes recorded while decoding).
 #pragma once
 
 #include <SDL.h>
+
+#include <cstdint>
+#include <vector>
 
 namespace openmpt {
 class module;
 }
 
 constexpr const char* music_default_path = "/usr/share/oske-by-quorvent/music.xm";
+constexpr int music_rate = 48000;
+constexpr int music_block_frames = 4096; // frames handed to SDL per queue call
+// Frames per libopenmpt read. The module reports its position once per read, so this is the
+// resolution of the position timeline (about 5 ms); rows last 40 ms or more.
+constexpr int music_read_frames = 256;
+// Streaming start: this much of the song is queued before the clock starts, and pump() keeps
+// the device's queue this full from then on (it never runs below two seconds at any frame
+// rate above one per second).
+constexpr double music_prefill_seconds = 2.5;
+constexpr double music_ahead_seconds = 3.0;
+
+// One row change of the song: from `frame` (48 kHz frames since the start) on, the module is at
+// (order, row).
+struct MusicRowMark {
+    int64_t frame;
+    int order;
+    int row;
+};
 
 struct MusicPlayer {
     openmpt::module* module = nullptr; // owned; null until loaded and after close()
     SDL_AudioSpec spec{};
     SDL_AudioDeviceID device = 0;
+    bool audio_initialised = false; // we initialised SDL's audio subsystem
+
+    // Every row change of the decoded part of the song, in time order. Built while decoding.
+    std::vector<MusicRowMark> timeline;
+    int64_t decoded_frames = 0; // frames rendered so far
+    bool decode_finished = false;
+    bool playing = false;       // play() has run
+    double latency_seconds = 0; // how long the device holds a sample before it is heard
+    bool stream = true;         // false: play() decodes the whole song before it returns
+    bool song_ended = false;    // the module has passed its last row (it then plays a short tail)
+    std::vector<bool> visited;  // (order, row) pairs already reached, 256 x 256
+    float* block = nullptr;     // PCM waiting to be queued, music_block_frames stereo frames
+    int block_fill = 0;         // frames in `block`
 
     // with_device false: decode for positions only (offline capture), no audio device.
     bool open(const char* path = music_default_path, bool with_device = true);
     void play();
+    // Once per frame while playing: decodes the next slice of the song into the device's
+    // queue and extends the position timeline. Nothing to do without a device.
+    void pump();
     void close();
     int current_order();
     int current_row();
+
+    // The song time that is audible now: the demo clock since play(), less the device's buffer.
+    double playback_seconds() const;
+    // Index into `timeline` of the row audible at song time `seconds`, or -1 when nothing is
+    // (before play(), before the first row, or while the position is forced). A part of the
+    // song not decoded yet is decoded first (without a device, that is how decoding happens).
+    int timeline_index_at(double seconds);
+    int audible_index() { return timeline_index_at(playback_seconds()); }
+
+    // Renders one libopenmpt read, records its position and hands the PCM to the device when
+    // there is one. False once the song has ended.
+    bool decode_step();
+    void queue_block();
 };
 
 extern MusicPlayer music_player;
@@ -28,3 +79,4 @@ extern MusicPlayer music_player;
 // For tests: while forced, current_order() and current_row() report this position instead of
 // the song's. A negative order ends the override.
 void music_force_position(int order, int row);
+bool music_position_forced();

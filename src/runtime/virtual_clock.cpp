@@ -1,6 +1,6 @@
 #include "runtime/virtual_clock.h"
 
-#include <initializer_list>
+#include <cmath>
 
 #include "runtime/clock.h"
 #include "runtime/timeline.h"
@@ -27,34 +27,38 @@ static uint32_t virtual_clock_probe() {
 }
 
 // Runs the real clock code on a private clock, so the result follows its float rounding.
-static int virtual_clock_frame_ms_at(uint32_t tick) {
+static int virtual_clock_frame_ms_at(uint32_t tick, float start_seconds) {
     DemoClock probe;
     probe.ticks = virtual_clock_probe;
-    virtual_clock_probe_now = virtual_clock_start_tick;
-    probe.start();
+    probe.start_seconds = start_seconds;
     virtual_clock_probe_now = tick;
     probe.update();
     return seconds_to_frame_ms(probe.seconds);
 }
 
-uint32_t virtual_clock_tick_for(int frame_ms) {
-    if (frame_ms < 0)
-        return 0;
-    uint32_t nominal = virtual_clock_start_tick + (uint32_t)frame_ms;
-    // Float seconds are off from the tick by far less than a millisecond here, so the tick
-    // that gives frame_ms lies next to the nominal one.
-    for (int offset : {0, 1, -1, 2, -2}) {
-        uint32_t tick = nominal + (uint32_t)offset;
-        if (tick >= virtual_clock_start_tick && virtual_clock_frame_ms_at(tick) == frame_ms)
-            return tick;
+float virtual_clock_start_for(int frame_ms) {
+    uint32_t tick = virtual_clock_start_tick + (uint32_t)frame_ms;
+    float now = (float)tick / 1000.0f;
+    float start = (float)((double)now - frame_ms / 1000.0);
+    // Nudge by single float steps: the latest start (smallest seconds) that still gives
+    // frame_ms, so the clock reads as close to the whole millisecond as floats allow.
+    while (virtual_clock_frame_ms_at(tick, start) < frame_ms)
+        start = std::nextafter(start, 0.0f);
+    while (virtual_clock_frame_ms_at(tick, start) > frame_ms)
+        start = std::nextafter(start, 2.0f * start);
+    for (;;) {
+        float later = std::nextafter(start, 2.0f * start);
+        // Past now the clock would reset itself rather than run backwards.
+        if (later > now || virtual_clock_frame_ms_at(tick, later) != frame_ms)
+            return start;
+        start = later;
     }
-    return 0;
 }
 
 bool virtual_clock_set_frame(int frame_ms) {
-    uint32_t tick = virtual_clock_tick_for(frame_ms);
-    if (tick == 0)
+    if (frame_ms < 0)
         return false;
-    virtual_clock_now = tick;
+    demo_clock.start_seconds = virtual_clock_start_for(frame_ms);
+    virtual_clock_now = virtual_clock_start_tick + (uint32_t)frame_ms;
     return true;
 }

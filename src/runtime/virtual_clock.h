@@ -4,20 +4,22 @@
 
 #include <cstdint>
 
-// The tick the clock is started at. Not 0, since a start of 0 s means "not yet taken", and
-// small, so float seconds keep sub-millisecond resolution over the whole timeline.
+// The tick the clock is started at: not 0, since a start of 0 s means "not yet taken".
 constexpr uint32_t virtual_clock_start_tick = 1000;
+
+extern uint32_t virtual_clock_now; // the tick the clock reads
 
 // Points demo_clock at the virtual ticks, positioned at the start tick. Call before start-up.
 void virtual_clock_install();
 // Restores SDL's ticks.
 void virtual_clock_uninstall();
 
-// The tick at which a clock started at virtual_clock_start_tick yields exactly frame_ms after
-// its float arithmetic. Returns 0 when no tick does (not the case for 0 ... 200000 ms).
-uint32_t virtual_clock_tick_for(int frame_ms);
-
-// Makes the next clock update give frame_ms. False when no tick gives it.
+// Positions the clock so that its next update gives exactly frame_ms (0 ... 200000 and
+// beyond): the tick moves to start + frame_ms, and the start point is refined by a fraction of
+// a millisecond. Float seconds from whole-ms ticks skip some millisecond values (33 ms after a
+// start at 1 s reads as 32.99999 and truncates to 32), so ticks alone cannot reach every frame
+// time. Returns false only for a negative frame_ms.
 bool virtual_clock_set_frame(int frame_ms);
 
-extern uint32_t virtual_clock_now; // the tick the clock reads
+// The start point that virtual_clock_set_frame() uses for frame_ms, for tests.
+float virtual_clock_start_for(int frame_ms);

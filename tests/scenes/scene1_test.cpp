@@ -12,6 +12,7 @@
 #include "scenes/scene1.h"
 #include "scenes/scenes.h"
 #include "support/gl_context.h"
+#include "frame_check.h"
 
 namespace {
 
@@ -86,24 +87,6 @@ TEST(Scene1Data, FadeStaysHiddenThenRisesSharply) {
     EXPECT_EQ(scene1_fade(1.0f), 0.0f);
 }
 
-// The frame state the main loop sets up before any scene draws.
-void scene1_test_begin_frame() {
-    glEnable(GL_POINT_SMOOTH);
-    glHint(GL_POINT_SMOOTH_HINT, GL_NICEST);
-    glEnable(GL_LINE_SMOOTH);
-    glHint(GL_LINE_SMOOTH_HINT, GL_NICEST);
-    glClearColor(background_colour.x, background_colour.y, background_colour.z, 1.0f);
-    glLineWidth(1.0f);
-    glDepthMask(GL_TRUE);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glViewport(0, 0, 1280, 720);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45.0, 1280.0 / 720.0, 0.01, 1000.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-}
-
 struct Scene1Counts {
     int background = 0, red = 0, navy = 0, orange = 0, dark = 0;
 };
@@ -130,7 +113,7 @@ Scene1Counts scene1_test_count(const std::vector<Rgba>& pixels) {
 class Scene1Gl : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        ASSERT_TRUE(test_gl_open(1280, 720));
+        ASSERT_TRUE(test_gl_open(frame_check_width, frame_check_height));
         if (image_count == 0)
             load_images();
         if (diagram_1_lines == nullptr)
@@ -146,20 +129,55 @@ class Scene1Gl : public ::testing::Test {
 
 TEST_F(Scene1Gl, NothingButBackgroundWhereFadeIsZero) {
     for (float progress : {0.0f, 0.03f, 1.0f}) {
-        scene1_test_begin_frame();
+        frame_check_begin();
         scene1_draw(progress);
         EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
-        Scene1Counts c = scene1_test_count(test_read_frame(1280, 720));
-        EXPECT_EQ(c.background, 1280 * 720) << "progress " << progress;
+        Scene1Counts c = scene1_test_count(test_read_frame(frame_check_width, frame_check_height));
+        EXPECT_EQ(c.background, frame_check_width * frame_check_height) << "progress " << progress;
     }
 }
 
 TEST_F(Scene1Gl, StateOnExitWithoutBand) {
-    scene1_test_begin_frame();
+    frame_check_begin();
     scene1_draw(0.0f);
     EXPECT_TRUE(glIsEnabled(GL_BLEND));
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
     EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST)); // the band was skipped
+}
+
+TEST_F(Scene1Gl, MidWindowShowsTheBandInItsThreeColours) {
+    frame_check_begin();
+    scene1_draw(0.45f);
+    EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
+
+    // After a full band: the diagrams left depth testing on, the last panel the additive blend.
+    EXPECT_TRUE(glIsEnabled(GL_BLEND));
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    GLint src = 0, dst = 0;
+    glGetIntegerv(GL_BLEND_SRC, &src);
+    glGetIntegerv(GL_BLEND_DST, &dst);
+    EXPECT_EQ(src, GL_SRC_ALPHA);
+    EXPECT_EQ(dst, GL_ONE);
+    GLfloat width = 0;
+    glGetFloatv(GL_LINE_WIDTH, &width);
+    EXPECT_EQ(width, 1.0f);
+
+    Scene1Counts c = scene1_test_count(test_read_frame(frame_check_width, frame_check_height));
+    EXPECT_GT(c.red, 400);
+    EXPECT_GT(c.navy, 400);
+    EXPECT_GT(c.orange, 400);
+    EXPECT_GT(c.background,
+              frame_check_width * frame_check_height / 2); // a loose band, mostly open ground
+}
+
+TEST_F(Scene1Gl, LogoCaptionShowsInItsSlot) {
+    // At 0.15 the logo slot is at its peak: the caption darkens its area of the screen.
+    frame_check_begin();
+    scene1_draw(0.15f);
+    EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
+    Scene1Counts c = scene1_test_count(test_read_frame(frame_check_width, frame_check_height));
+    EXPECT_GT(c.dark, 50);
 }
 
 } // namespace

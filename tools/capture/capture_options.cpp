@@ -40,11 +40,14 @@ const char* capture_usage_text =
     "/usr/share/oske-by-quorvent/music.xm)\n"
     "  --strict             exit with status 1 when any GL error was seen\n"
     "  --quiet              no progress bar\n"
+    "  --dry-run            print the frame times the run would draw, one a line, and stop\n"
+    "                       e.g. --from 0 --to 1000 --fps 30 --dry-run\n"
     "  --help               this text\n"
     "\n"
     "Runs without a display or sound card: SDL's offscreen video driver is used unless\n"
     "SDL_VIDEODRIVER is set, and no audio device is opened.\n"
-    "Exit status: 0 done, 1 failure (nothing usable written), 2 bad command line.\n";
+    "Exit status: 0 done, 1 failure, 2 bad command line, 130 interrupted. Files appear only\n"
+    "when complete (written as NAME.part, then renamed).\n";
 
 static bool parse_int(const char* text, long long low, long long high, long long* value) {
     if (!*text || strchr(" \t\n+", *text))
@@ -142,6 +145,10 @@ bool parse_capture_options(int argc, char** argv, CaptureOptions* options, std::
             o.quiet = true;
             continue;
         }
+        if (arg == "--dry-run") {
+            o.dry_run = true;
+            continue;
+        }
         if (arg.rfind("--", 0) != 0) {
             *error = "unexpected argument '" + arg + "' (options start with --; see --help)";
             return false;
@@ -234,7 +241,8 @@ bool parse_capture_options(int argc, char** argv, CaptureOptions* options, std::
         *error = "--video needs evenly timed frames: use --from/--to/--fps, not --frames";
         return false;
     }
-    if (o.out_dir.empty() && o.contact_sheet.empty() && o.wav.empty() && o.video.empty()) {
+    if (!o.dry_run && o.out_dir.empty() && o.contact_sheet.empty() && o.wav.empty() &&
+        o.video.empty()) {
         *error = "nothing to write: give --out, --contact-sheet, --wav or --video (see --help)";
         return false;
     }

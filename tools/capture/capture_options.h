@@ -26,6 +26,7 @@ struct CaptureOptions {
     bool strict = false;
     bool quiet = false;
     bool help = false;
+    bool dry_run = false; // print the run's frame times and stop
 };
 
 // Parses argv. On a usage error returns false with the message (no program name) in error.
