@@ -5,7 +5,7 @@
 //   build/bench/frame_budget [--fps N] [--floor-fps N] [--size WxH] [--music FILE] [--no-floor]
 //
 // Headless (SDL's offscreen driver, dummy audio unless set). Every measurement runs in a fresh
-// child process started from this program, so each run begins at demo time 0 like the demo.
+// child process of this program that goes through the demo's whole start-up, as the demo does.
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
