@@ -206,13 +206,17 @@ void scene4_draw(float progress) {
         float edge = 0.9f * env * v * flare;
         Vector3 angles =
             scaled(Vector3(17.0f * t * wobble_x, -14.0f * t * wobble_y, 12.4f * t * wobble_z), s);
+        // Without a pulse the red and purple copies are wholly transparent and, with the depth
+        // test off, leave no trace: they are skipped.
         draw_glow_panel(pos, angles, h, h, orange_colour, fill, edge);
-        draw_glow_panel(Vector3(-pos.x, pos.y, -pos.z), angles, h, h, red_colour,
-                        1.2f * pulse * fill, 1.2f * pulse * edge);
+        if (pulse > 0.0f)
+            draw_glow_panel(Vector3(-pos.x, pos.y, -pos.z), angles, h, h, red_colour,
+                            1.2f * pulse * fill, 1.2f * pulse * edge);
         draw_glow_panel(Vector3(-pos.x, -pos.y, -pos.z), angles, h, h, navy_colour, k * fill,
                         k * edge);
-        draw_glow_panel(Vector3(pos.x, -pos.y, pos.z), angles, h, h, purple_colour,
-                        1.2f * pulse * k * fill, 1.2f * pulse * k * edge);
+        if (pulse > 0.0f)
+            draw_glow_panel(Vector3(pos.x, -pos.y, pos.z), angles, h, h, purple_colour,
+                            1.2f * pulse * k * fill, 1.2f * pulse * k * edge);
     }
 }
 

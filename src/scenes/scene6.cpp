@@ -117,9 +117,18 @@ void scene6_draw(float progress) {
             Vector3(sinf(187.0f * progress), sinf(114.0f * progress), sinf(81.0f * progress));
     }
 
-    // Rungs: two mirrored rows of 25 flat rectangles, lit only by the trigger pulse.
+    // Rungs: two mirrored rows of 25 flat rectangles, lit only by the trigger pulse. Unlit,
+    // they are wholly transparent and, with the depth test off, leave no trace: then only the
+    // state their glow lines would leave is set.
     Matrix3 mirror = make_diagonal(1, -1, 1);
-    for (int i = 0; i < scene6_rung_count; ++i) {
+    bool rungs_unlit = fade * pulse == 0.0f && !glIsEnabled(GL_DEPTH_TEST);
+    if (rungs_unlit) {
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+        glLineWidth(1);
+        glColor4f(1, 1, 1, 0);
+    }
+    for (int i = 0; i < scene6_rung_count && !rungs_unlit; ++i) {
         Vector3 p0 = lerp(Vector3(-7, 1, 1.5f), Vector3(7, 1, 1.5f), (float)i / 25.0f);
         Vector3 p1 = sum(p0, Vector3(0.25f, 0, 0));
         Vector3 p2 = sum(p0, Vector3(0, 0, -4));

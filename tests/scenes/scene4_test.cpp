@@ -3,6 +3,8 @@
 #include <cmath>
 
 #include "frame_check.h"
+#include "runtime/clock.h"
+#include "runtime/music_player.h"
 #include "math/random.h"
 #include "scenes/scene4.h"
 #include "scenes/scenes.h"
@@ -176,6 +178,108 @@ TEST_F(Scene4Gl, MidSceneShowsNavyAndOrange) {
     EXPECT_GT(frame_check_changed(frame), 2000);
     EXPECT_GT(frame_check_navy(frame), 200);
     EXPECT_GT(frame_check_orange(frame), 50);
+}
+
+} // namespace
+
+namespace {
+
+// The modelview a viewpoint gives at progress p: look-at plus the spiral's turn.
+std::vector<float> scene4_expected_view(int camera_index, float p) {
+    Vector3 eye, centre;
+    scene4_camera(camera_index, p, eye, centre);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    gluLookAt(eye.x, eye.y, eye.z, centre.x, centre.y, centre.z, 0.2f, 0.8f, 0.0f);
+    glRotatef(70.0f * p, 0, 1, 0);
+    std::vector<float> m(16);
+    glGetFloatv(GL_MODELVIEW_MATRIX, m.data());
+    return m;
+}
+
+std::vector<float> scene4_drawn_view(float p) {
+    frame_check_begin();
+    scene4_draw(p);
+    std::vector<float> m(16);
+    glGetFloatv(GL_MODELVIEW_MATRIX, m.data());
+    return m;
+}
+
+struct Scene4Triggers : Scene4Gl {
+    void TearDown() override {
+        music_force_position(-1, 0);
+        Scene4Gl::TearDown();
+    }
+};
+
+TEST_F(Scene4Triggers, CameraCutsOnTheFollowingFrame) {
+    int first = scene4_camera_index; // kept for the whole run, whatever ran before
+    music_force_position(21, 0);     // no trigger of this scene
+    demo_clock.seconds = 61.0f;
+    EXPECT_EQ(scene4_drawn_view(0.1f), scene4_expected_view(first, 0.1f));
+    EXPECT_EQ(scene4_camera_index, first);
+
+    // The frame in which (22, 0) fires still shows the old viewpoint, at full pulse.
+    music_force_position(22, 0);
+    demo_clock.seconds = 61.5f;
+    EXPECT_EQ(scene4_drawn_view(0.125f), scene4_expected_view(first, 0.125f));
+    EXPECT_TRUE(scene4_triggers.fired_this_frame());
+    EXPECT_EQ(scene4_camera_index, first + 1);
+
+    // Still at the same row next frame: fired once only, the cut shows now.
+    demo_clock.seconds = 61.52f;
+    EXPECT_EQ(scene4_drawn_view(0.126f), scene4_expected_view(first + 1, 0.126f));
+    EXPECT_FALSE(scene4_triggers.fired_this_frame());
+    EXPECT_EQ(scene4_camera_index, first + 1);
+}
+
+TEST_F(Scene4Triggers, SevenCutsComeBackToTheSameViewpoint) {
+    int first = scene4_camera_index;
+    const int positions[7][2] = {{22, 0},  {22, 32}, {22, 40}, {23, 0},
+                                 {23, 32}, {23, 40}, {24, 40}};
+    float seconds = 62.0f;
+    for (const auto& pos : positions) {
+        music_force_position(pos[0], pos[1]);
+        demo_clock.seconds = seconds;
+        frame_check_begin();
+        scene4_draw(0.2f);
+        EXPECT_TRUE(scene4_triggers.fired_this_frame()) << pos[0] << "," << pos[1];
+        seconds += 1.0f;
+    }
+    EXPECT_EQ(scene4_camera_index, first + 7);
+    music_force_position(24, 1);
+    EXPECT_EQ(scene4_drawn_view(0.3f), scene4_expected_view(first, 0.3f));
+    EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
+}
+
+TEST_F(Scene4Triggers, PulseLightsTheRedAndPurplePanels) {
+    // The same frame twice, the second with a fresh trigger; the spark draw is made equal.
+    music_force_position(21, 0);
+    demo_clock.seconds = 70.0f;
+    set_random_seed(5);
+    frame_check_begin();
+    scene4_draw(0.5f);
+    std::vector<Rgba> quiet = test_read_frame(frame_check_width, frame_check_height);
+    music_force_position(25, 0);
+    set_random_seed(5);
+    frame_check_begin();
+    scene4_draw(0.5f);
+    EXPECT_TRUE(scene4_triggers.fired_this_frame());
+    std::vector<Rgba> lit = test_read_frame(frame_check_width, frame_check_height);
+    // Unsaturated, the white cores raise all three channels alike; the red copy raises red over
+    // green and blue, the purple copy red and blue over green.
+    int redder = 0, purpler = 0;
+    for (size_t i = 0; i < lit.size(); ++i) {
+        if (lit[i].r == 255 || lit[i].g == 255 || lit[i].b == 255)
+            continue; // a saturated white core hides what lies under it
+        int dr = lit[i].r - quiet[i].r, dg = lit[i].g - quiet[i].g, db = lit[i].b - quiet[i].b;
+        if (dr > dg + 10 && dr > db + 10)
+            ++redder;
+        if (dr > dg + 8 && db > dg + 8)
+            ++purpler;
+    }
+    EXPECT_GT(redder, 600);
+    EXPECT_GT(purpler, 600);
 }
 
 } // namespace

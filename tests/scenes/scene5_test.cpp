@@ -3,6 +3,8 @@
 #include <cmath>
 
 #include "frame_check.h"
+#include "runtime/clock.h"
+#include "runtime/music_player.h"
 #include "math/random.h"
 #include "scenes/scene5.h"
 #include "scenes/scenes.h"
@@ -197,6 +199,49 @@ TEST_F(Scene5Gl, MidSceneShowsOrangeAndNavyStrokes) {
     EXPECT_GT(frame_check_orange(frame), 100);
     EXPECT_GT(frame_check_navy(frame), 100);
     EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
+}
+
+} // namespace
+
+namespace {
+
+struct Scene5Triggers : Scene5Gl {
+    void TearDown() override {
+        music_force_position(-1, 0);
+        Scene5Gl::TearDown();
+    }
+};
+
+std::vector<float> scene5_view_for(float p, float pulse) {
+    Vector3 eye, centre, up;
+    scene5_camera(p, pulse, eye, centre, up);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    gluLookAt(eye.x, eye.y, eye.z, centre.x, centre.y, centre.z, up.x, up.y, up.z);
+    std::vector<float> m(16);
+    glGetFloatv(GL_MODELVIEW_MATRIX, m.data());
+    return m;
+}
+
+// The camera's matrix as the draw left it: the floaters push and pop around their own.
+std::vector<float> scene5_drawn_view(float p) {
+    frame_check_begin();
+    scene5_draw(p);
+    std::vector<float> m(16);
+    glGetFloatv(GL_MODELVIEW_MATRIX, m.data());
+    return m;
+}
+
+TEST_F(Scene5Triggers, ATriggerWidensTheOrbitForHalfASecond) {
+    music_force_position(27, 0); // none of this scene's
+    demo_clock.seconds = 85.0f;
+    EXPECT_EQ(scene5_drawn_view(0.3f), scene5_view_for(0.3f, 0.0f));
+    music_force_position(28, 12);
+    EXPECT_EQ(scene5_drawn_view(0.3f), scene5_view_for(0.3f, 1.0f));
+    demo_clock.seconds = 85.25f; // halfway through the 500 ms pulse
+    EXPECT_EQ(scene5_drawn_view(0.3f), scene5_view_for(0.3f, 0.5f));
+    demo_clock.seconds = 85.5f;
+    EXPECT_EQ(scene5_drawn_view(0.3f), scene5_view_for(0.3f, 0.0f));
 }
 
 } // namespace

@@ -3,6 +3,8 @@
 #include <cmath>
 
 #include "frame_check.h"
+#include "runtime/clock.h"
+#include "runtime/music_player.h"
 #include "math/libc_rand.h"
 #include "math/random.h"
 #include "runtime/scene_data.h"
@@ -158,6 +160,85 @@ TEST_F(Scene6Gl, MidSceneShowsTheStrandColours) {
     EXPECT_GT(frame_check_changed(frame), 1000);
     // Strands 8 … 11 are growing: odd ones draw red outlines over black, even ones orange.
     EXPECT_GT(frame_check_orange(frame), 30);
+    EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
+}
+
+} // namespace
+
+namespace {
+
+struct Scene6Triggers : Scene6Gl {
+    void TearDown() override {
+        music_force_position(-1, 0);
+        Scene6Gl::TearDown();
+    }
+};
+
+std::vector<Rgba> scene6_frame_at(int order, int row, float seconds, float progress) {
+    music_force_position(order, row);
+    demo_clock.seconds = seconds;
+    frame_check_begin();
+    scene6_draw(progress);
+    return test_read_frame(frame_check_width, frame_check_height);
+}
+
+// What a lit frame adds over the same frame once the pulse has died away: the rungs, by the
+// way their translucent bodies move the colour. Counted separately in the upper and lower half.
+struct RungChange {
+    int red[2] = {0, 0};
+    int purple[2] = {0, 0};
+};
+
+RungChange scene6_rung_change(const std::vector<Rgba>& lit, const std::vector<Rgba>& quiet) {
+    RungChange c;
+    for (size_t i = 0; i < lit.size(); ++i) {
+        int half = (int)(i / frame_check_width) < frame_check_height / 2 ? 0 : 1;
+        int dr = lit[i].r - quiet[i].r, dg = lit[i].g - quiet[i].g, db = lit[i].b - quiet[i].b;
+        if (dr - dg > 20 && dr - db > 20)
+            ++c.red[half];
+        if (dr - dg > 12 && db - dg > 12 && std::abs(dr - db) < 12)
+            ++c.purple[half];
+    }
+    return c;
+}
+
+TEST_F(Scene6Triggers, EachTriggerSwitchesTheRungStyleAndSnapsTheCluster) {
+    bool thin = scene6_rung_thin; // kept for the whole run, whatever ran before
+    float angle = scene6_spin_angle;
+
+    // Before any trigger of this table: no rungs, no snap.
+    std::vector<Rgba> before = scene6_frame_at(35, 0, 110.0f, 0.4f);
+    EXPECT_EQ(scene6_rung_thin, thin);
+    EXPECT_EQ(scene6_spin_angle, angle);
+
+    for (int step = 0; step < 2; ++step) {
+        const int rows[2] = {0, 12};
+        float seconds = 111.0f + step;
+        float p = 0.4f + 0.05f * step;
+        std::vector<Rgba> lit = scene6_frame_at(36, rows[step], seconds, p);
+        ASSERT_TRUE(scene6_triggers.fired_this_frame());
+        EXPECT_EQ(scene6_rung_thin, !thin) << step;
+        EXPECT_FLOAT_EQ(scene6_spin_angle, angle + 25.0f) << step;
+        EXPECT_FLOAT_EQ(scene6_spin_axis.x, sinf(187.0f * p));
+        EXPECT_FLOAT_EQ(scene6_spin_axis.y, sinf(114.0f * p));
+        EXPECT_FLOAT_EQ(scene6_spin_axis.z, sinf(81.0f * p));
+
+        // 300 ms on, the pulse is gone and the rungs with it; nothing else has changed.
+        std::vector<Rgba> quiet = scene6_frame_at(36, 1, seconds + 0.3f, p);
+        EXPECT_FALSE(scene6_triggers.fired_this_frame());
+        RungChange c = scene6_rung_change(lit, quiet);
+        for (int half = 0; half < 2; ++half) {
+            if (scene6_rung_thin) {
+                EXPECT_GT(c.purple[half], 1000) << "step " << step << " half " << half;
+                EXPECT_LT(c.red[half], c.purple[half] / 4) << "step " << step;
+            } else {
+                EXPECT_GT(c.red[half], 1000) << "step " << step << " half " << half;
+                EXPECT_LT(c.purple[half], c.red[half] / 4) << "step " << step;
+            }
+        }
+        thin = scene6_rung_thin;
+        angle = scene6_spin_angle;
+    }
     EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
 }
 
