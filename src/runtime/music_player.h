@@ -1,5 +1,6 @@
-// Music playback: the XM soundtrack decoded by libopenmpt and played through SDL's audio queue,
-// and the pattern order / row that is audible now, for the trigger tables.
+// Music playback: the XM soundtrack decoded by libopenmpt a few seconds ahead of the device and
+// played through SDL's audio queue, and the pattern order / row that is audible now, for the
+// trigger tables (looked up in a timeline of row changes recorded while decoding).
 #pragma once
 
 #include <SDL.h>
@@ -62,8 +63,8 @@ struct MusicPlayer {
     // The song time that is audible now: the demo clock since play(), less the device's buffer.
     double playback_seconds() const;
     // Index into `timeline` of the row audible at song time `seconds`, or -1 when nothing is
-    // (before play(), before the first row, or while the position is forced). Without a device
-    // the song is decoded as far as needed first.
+    // (before play(), before the first row, or while the position is forced). A part of the
+    // song not decoded yet is decoded first (without a device, that is how decoding happens).
     int timeline_index_at(double seconds);
     int audible_index() { return timeline_index_at(playback_seconds()); }
 

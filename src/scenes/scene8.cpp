@@ -189,8 +189,7 @@ void scene8_draw(float progress) {
     glDisable(GL_DEPTH_TEST);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 
-    // The wire floor.
-    // Five thousand lines go faster as one array than vertex by vertex.
+    // The wire floor: five thousand lines, sent as one array rather than vertex by vertex.
     float floor_alpha = 0.2f * fade * fade_out;
     glColor4f(navy_colour.x, navy_colour.y, navy_colour.z, floor_alpha);
     glEnableClientState(GL_VERTEX_ARRAY);

@@ -11,6 +11,7 @@
 #include "render/gl.h"
 #include "render/images.h"
 #include "runtime/clock.h"
+#include "runtime/demo.h"
 #include "runtime/music_player.h"
 #include "runtime/scene_data.h"
 #include "scenes/scene8.h"
@@ -336,6 +337,19 @@ TEST_F(Scene8Gl, AfterTheFadeOutOnlyLiveSparksShow) {
     scene8_draw(0.95f);
     music_force_position(-1, 0);
     EXPECT_GT(frame_check_changed(test_read_frame(frame_w, frame_h), 0), 100);
+}
+
+TEST_F(Scene8Gl, StartUpLeavesTheCLibrarySequenceWhereScene6EndedIt) {
+    scene8_free(); // the demo's own build makes the scene's data
+    libc_rand_seed(libc_rand_state, 1);
+    demo_build_data();
+    LibcRand expected;
+    libc_rand_seed(expected, 1);
+    for (int i = 0; i < 20; ++i)
+        libc_rand_next(expected);
+    EXPECT_EQ(libc_rand(), libc_rand_next(expected)) << "value 21 is the first spark draw";
+    demo_free_data();
+    scene8_init();
 }
 
 } // namespace

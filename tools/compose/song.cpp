@@ -256,6 +256,12 @@ void pads(Pattern& pat, const std::vector<Chord>& prog, int first_bar, int v) {
     const int chans[3] = {ch_pad1, ch_pad2, ch_pad3};
     for (int k = 0; k < 2; ++k) {
         Chord c = chord_at(prog, first_bar + k);
+        // A chord held over the bar line rings on instead of swelling in again.
+        if (first_bar + k > 0) {
+            Chord before = chord_at(prog, first_bar + k - 1);
+            if (before.root == c.root && before.minor == c.minor && pat.free(k * bar, chans[0]))
+                continue;
+        }
         int tones[3] = {c.root, c.third(), c.fifth()};
         for (int voice = 0; voice < 3; ++voice) {
             pat.note(k * bar, chans[voice], xm_note(tones[voice], 4), ins_pad, v);

@@ -333,7 +333,7 @@ XmInstrument make_pad() {
     std::vector<double> v =
         harmonic_loop(128, {{128, 1.0}, {127, 0.8}, {129, 0.8}, {256, 0.3}, {126, 0.4}}, 48, shape);
     XmInstrument ins = tonal("pad", v, 0, 0.9);
-    ins.volume_envelope.points = {{0, 0}, {40, 64}, {90, 52}};
+    ins.volume_envelope.points = {{0, 0}, {20, 64}, {80, 52}};
     ins.volume_envelope.sustain = 2;
     ins.fadeout = 0x0c0;
     return ins;
