@@ -232,6 +232,7 @@ int demo_run(const DemoOptions& options) {
         demo_poll_events();
         frame_ms = demo_render_frame();
         SDL_GL_SwapWindow(demo_window);
+        music_player.pump();
         if (++frames == 1)
             demo_trace("running");
         if (demo_frame_is_last(frame_ms))

@@ -132,13 +132,26 @@ void MusicPlayer::play() {
     block = new float[(size_t)music_block_frames * 2];
     block_fill = 0;
     if (device != 0) {
-        // The whole song goes into the queue before the clock starts.
-        while (decode_step()) {
+        // The first seconds (or, unstreamed, the whole song) go into the queue before the
+        // clock starts, so sound and picture start together.
+        int64_t prefill = (int64_t)(music_prefill_seconds * music_rate);
+        while ((!stream || decoded_frames < prefill) && decode_step()) {
         }
         queue_block();
         SDL_PauseAudioDevice(device, 0);
     }
     playing = true;
+}
+
+void MusicPlayer::pump() {
+    if (!playing || device == 0 || decode_finished)
+        return;
+    double queued = (double)SDL_GetQueuedAudioSize(device) / (2 * sizeof(float) * music_rate);
+    int64_t wanted = (int64_t)((music_ahead_seconds - queued) * music_rate);
+    int64_t stop = decoded_frames + wanted;
+    while (decoded_frames < stop && decode_step()) {
+    }
+    queue_block();
 }
 
 void MusicPlayer::close() {

@@ -17,6 +17,11 @@ constexpr int music_block_frames = 4096; // frames handed to SDL per queue call
 // Frames per libopenmpt read. The module reports its position once per read, so this is the
 // resolution of the position timeline (about 5 ms); rows last 40 ms or more.
 constexpr int music_read_frames = 256;
+// Streaming start: this much of the song is queued before the clock starts, and pump() keeps
+// the device's queue this full from then on (it never runs below two seconds at any frame
+// rate above one per second).
+constexpr double music_prefill_seconds = 2.5;
+constexpr double music_ahead_seconds = 3.0;
 
 // One row change of the song: from `frame` (48 kHz frames since the start) on, the module is at
 // (order, row).
@@ -38,6 +43,7 @@ struct MusicPlayer {
     bool decode_finished = false;
     bool playing = false;       // play() has run
     double latency_seconds = 0; // how long the device holds a sample before it is heard
+    bool stream = true;         // false: play() decodes the whole song before it returns
     bool song_ended = false;    // the module has passed its last row (it then plays a short tail)
     std::vector<bool> visited;  // (order, row) pairs already reached, 256 x 256
     float* block = nullptr;     // PCM waiting to be queued, music_block_frames stereo frames
@@ -46,6 +52,9 @@ struct MusicPlayer {
     // with_device false: decode for positions only (offline capture), no audio device.
     bool open(const char* path = music_default_path, bool with_device = true);
     void play();
+    // Once per frame while playing: decodes the next slice of the song into the device's
+    // queue and extends the position timeline. Nothing to do without a device.
+    void pump();
     void close();
     int current_order();
     int current_row();

@@ -78,7 +78,6 @@ void scene2_draw(float progress) {
             ring[j] = Vector3(x, radius * sinf(theta), radius * cosf(theta));
         }
         const Vector3& colour = k % 2 == 0 ? purple_colour : red_colour;
-        glDisable(GL_DEPTH_TEST);
         glColor4f(colour.x, colour.y, colour.z, 0.7f * fade);
         glLineWidth(4.0f);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);

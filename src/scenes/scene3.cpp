@@ -133,7 +133,10 @@ void scene3_draw(float progress) {
     glEnable(GL_BLEND);
     glDisable(GL_DEPTH_TEST);
 
-    // The ribbons, each a coloured zig-zag under a shimmering white core.
+    // The ribbons, each a coloured zig-zag under a shimmering white core. Both passes send
+    // the same strip, so each stick is evaluated once per frame.
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, sizeof(Vector3), scene3_strip);
     for (int k = 0; k < scene3_ribbon_count; ++k) {
         float kf = k / 20.0f;
         int visible = scene3_visible_sticks(k, progress);
@@ -143,20 +146,15 @@ void scene3_draw(float progress) {
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         glColor4f(colour.x, colour.y, colour.z, 0.7f * fade);
         glLineWidth(4.0f);
-        glBegin(GL_LINE_STRIP);
-        for (int v = 0; v < 2 * visible; ++v)
-            glVertex3fv(&scene3_strip[v].x);
-        glEnd();
+        glDrawArrays(GL_LINE_STRIP, 0, 2 * visible);
 
         float shimmer = cosf((float)(2.0 * pi_value * kf / 20.0 + 51.0f * progress));
         glLineWidth(1.0f);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE);
         glColor4f(1.0f, 1.0f, 1.0f, (0.2f * shimmer + 0.9f) * 0.5f * fade);
-        glBegin(GL_LINE_STRIP);
-        for (int v = 0; v < 2 * visible; ++v)
-            glVertex3fv(&scene3_strip[v].x);
-        glEnd();
+        glDrawArrays(GL_LINE_STRIP, 0, 2 * visible);
     }
+    glDisableClientState(GL_VERTEX_ARRAY);
 
     // The row of ten diagrams along the axis, each turned 36 degrees further.
     for (int i = -5; i <= 4; ++i) {

@@ -33,10 +33,10 @@ static const Vector3 thread_tip_axis[scene7_thread_count] = {
 
 // The funnel never changes shape, only how much of it is drawn and how opaque: its strip
 // vertices, edge points and weights are worked out once.
-static Vector3 scene7_band_left[scene7_band_count][scene7_band_samples_max];
-static Vector3 scene7_band_right[scene7_band_count][scene7_band_samples_max];
-static Vector3 scene7_band_edge[scene7_band_count][scene7_band_samples_max];
-static float scene7_band_weight[scene7_band_samples_max];
+Vector3 scene7_band_left[scene7_band_count][scene7_band_samples_max];
+Vector3 scene7_band_right[scene7_band_count][scene7_band_samples_max];
+Vector3 scene7_band_edge[scene7_band_count][scene7_band_samples_max];
+float scene7_band_weight[scene7_band_samples_max];
 
 // u^8 of each thread point, rounded to float once.
 static float scene7_thread_bend_weight[scene7_thread_points_max];

@@ -202,12 +202,19 @@ void scene8_draw(float progress) {
 
     // The greetings picture lying flat beside the flight line, tinted navy.
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glColor4f(navy_colour.x, navy_colour.y, navy_colour.z, fade * fminf(p, 1.0f) * fade_out);
+    float picture_alpha = fade * fminf(p, 1.0f) * fade_out;
+    glColor4f(navy_colour.x, navy_colour.y, navy_colour.z, picture_alpha);
     glPushMatrix();
     glRotatef(180.0f, 0.0f, 0.0f, -1.0f);
     glRotatef(90.0f, 1.0f, 0.0f, 0.0f);
     glScalef(0.03f, 0.03f, 0.03f);
-    draw_image("greetings");
+    if (picture_alpha != 0.0f) {
+        draw_image("greetings");
+    } else {
+        // A transparent quad changes no pixel; skip its fill (the window's last 2 s, under
+        // scene 9) but leave the picture's texture bound as drawing it would.
+        glBindTexture(GL_TEXTURE_2D, image_slots[image_index("greetings")].texture);
+    }
     glPopMatrix();
 
     // Sparks out of the grid vertices, shrinking with the pulse.

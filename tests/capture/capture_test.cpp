@@ -273,6 +273,7 @@ TEST(Capture, BadInputNamesTheProblemAndExitsWithItsStatus) {
          "cannot create the output directory"},
         {{"--frames", "0", "--music", music, "--out", "/proc"}, 1, "cannot write in '/proc'"},
         {{"--music", music, "--contact-sheet", dir.path}, 1, "is a directory"},
+        {{"--music", music, "--wav", "/dev/null"}, 1, "'/dev/null' is not a regular file"},
         {{"--music", music, "--wav", dir.file("none/x.wav")}, 1, "does not exist"},
         {{"--frames", "0", "--out", out, "--music", dir.file("missing.xm")}, 1, "no soundtrack at"},
         {{"--frames", "0", "--out", out, "--music", not_a_module}, 1, "cannot read the soundtrack"},

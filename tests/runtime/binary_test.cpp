@@ -29,7 +29,8 @@ DemoRun start_demo(const std::vector<EnvChange>& extra = {}) {
     run.trace = make_temp_file("oske-trace");
     std::vector<EnvChange> env = {{"SDL_VIDEODRIVER", "offscreen"},
                                   {"SDL_AUDIODRIVER", "dummy"},
-                                  {"OSKE_TEST_TRACE", run.trace}};
+                                  {"OSKE_TEST_TRACE", run.trace},
+                                  {"OSKE_TEST_MUSIC_PATH", OSKE_BUILD_DIR "/music.xm"}};
     env.insert(env.end(), extra.begin(), extra.end());
     run.child = child_start({OSKE_BINARY_PATH}, env);
     return run;

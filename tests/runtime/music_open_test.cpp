@@ -37,6 +37,8 @@ void expect_nothing_open() {
 }
 
 struct MusicOpen : ::testing::Test {
+    // Headless: SDL's dummy audio driver unless the caller chose another.
+    void SetUp() override { setenv("SDL_AUDIODRIVER", "dummy", 0); }
     void TearDown() override {
         music_player.close();
         music_player.close();
@@ -134,7 +136,8 @@ TEST_F(MusicOpen, CloseWithoutOpenAndTwiceIsHarmless) {
 }
 
 int run_demo_with_music(const std::string& path, std::string* out) {
-    std::string command = "OSKE_TEST_MUSIC_PATH='" + path + "' " OSKE_BINARY_PATH;
+    std::string command = "SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy} OSKE_TEST_MUSIC_PATH='" +
+                          path + "' " OSKE_BINARY_PATH;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe)
         return -1;

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <SDL.h>
+#include <cstdlib>
+#include <algorithm>
 #include <fstream>
 #include <libopenmpt/libopenmpt.hpp>
 
@@ -15,6 +17,8 @@ namespace {
 const char* music_path = OSKE_BUILD_DIR "/music.xm";
 
 struct MusicTimeline : ::testing::Test {
+    // Headless: SDL's dummy audio driver unless the caller chose another.
+    void SetUp() override { setenv("SDL_AUDIODRIVER", "dummy", 0); }
     void TearDown() override {
         music_player.close();
         demo_clock.seconds = 0.0f;
@@ -78,11 +82,18 @@ TEST_F(MusicTimeline, RowBoundariesTheEndAndTheModulesOwnRowTimes) {
     }
 }
 
-TEST_F(MusicTimeline, DevicePlaybackQueuesTheSongAndAllowsForTheDeviceBuffer) {
+double queued_seconds() {
+    return (double)SDL_GetQueuedAudioSize(music_player.device) / (8.0 * music_rate);
+}
+
+TEST_F(MusicTimeline, StreamedPlaybackStaysTwoSecondsAheadAndAllowsForTheDeviceBuffer) {
     ASSERT_TRUE(music_player.open(music_path, true));
+    ASSERT_TRUE(music_player.stream);
     music_player.play();
-    EXPECT_TRUE(music_player.decode_finished);
-    EXPECT_GT(SDL_GetQueuedAudioSize(music_player.device), 0u);
+    EXPECT_FALSE(music_player.decode_finished);
+    EXPECT_GE(music_player.decoded_frames, (int64_t)(music_prefill_seconds * music_rate));
+    EXPECT_LT(music_player.decoded_frames, (int64_t)(music_prefill_seconds * music_rate) + 4096);
+    EXPECT_GE(queued_seconds(), 2.0);
     EXPECT_DOUBLE_EQ(music_player.latency_seconds, 4096.0 / 48000.0);
     // At clock 0 nothing has been heard yet; a buffer later the first row has.
     demo_clock.seconds = 0.0f;
@@ -90,6 +101,31 @@ TEST_F(MusicTimeline, DevicePlaybackQueuesTheSongAndAllowsForTheDeviceBuffer) {
     demo_clock.seconds = 0.1f;
     EXPECT_EQ(music_player.current_order(), 0);
     EXPECT_EQ(music_player.current_row(), 0);
+
+    // A second of frames at 50 per second: the device plays, pump() refills.
+    double lowest = 1e9;
+    Uint32 start = SDL_GetTicks();
+    while (SDL_GetTicks() - start < 1000) {
+        SDL_Delay(20);
+        music_player.pump();
+        lowest = std::min(lowest, queued_seconds());
+    }
+    EXPECT_GE(lowest, 2.0);
+    EXPECT_GE((double)music_player.decoded_frames / music_rate, music_ahead_seconds + 0.5);
+    // The timeline was built as the song was decoded, row after row.
+    const MusicRowMark& last = music_player.timeline.back();
+    EXPECT_GT(last.order * 64 + last.row, 64);
+}
+
+TEST_F(MusicTimeline, UnstreamedPlaybackQueuesTheWholeSong) {
+    ASSERT_TRUE(music_player.open(music_path, true));
+    music_player.stream = false;
+    music_player.play();
+    music_player.stream = true;
+    EXPECT_TRUE(music_player.decode_finished);
+    EXPECT_GT(queued_seconds(), 195.0);
+    music_player.pump(); // nothing left to do
+    EXPECT_EQ(music_player.timeline.back().order, 71);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 #include "runtime/clock.h"
 #include "runtime/music_player.h"
@@ -240,6 +241,54 @@ TEST_F(TriggerTableTest, PastTheEndTheLastRowStaysCurrent) {
     set_demo_ms(100000);
     EXPECT_EQ(music_player.current_order(), 0);
     EXPECT_EQ(music_player.current_row(), 9);
+}
+
+} // namespace
+
+namespace {
+
+// The real soundtrack, decoded for positions only, and every scene's table run through its
+// scene's window at a steady frame rate: each trigger fires exactly once, on the first frame
+// at or after its row is heard.
+void run_scene_tables_at(int frame_ms_step) {
+    for (const TriggerList* list : trigger_lists) {
+        SyncTriggerTable table;
+        table.init(list->count);
+        push_trigger_list(table, *list);
+        const SceneWindow& window = scene_windows[list->scene - 1];
+        std::vector<int> fired_at(list->count, -1);
+        for (int ms = window.start; ms <= window.end; ms += frame_ms_step) {
+            set_demo_ms(ms);
+            table.update();
+            for (int i = 0; i < list->count; ++i)
+                if (table.fired[i] && fired_at[i] < 0)
+                    fired_at[i] = ms;
+        }
+        for (int i = 0; i < list->count; ++i) {
+            TriggerPosition p = list->positions[i];
+            if (list->scene == 9 && p.order < 57)
+                continue; // heard while only scene 8 is on screen
+            ASSERT_GE(fired_at[i], 0) << list->owner << " " << p.order << ":" << p.row;
+            double heard_ms = -1;
+            for (const MusicRowMark& mark : music_player.timeline)
+                if (mark.order == p.order && mark.row == p.row) {
+                    heard_ms = mark.frame * 1000.0 / music_rate;
+                    break;
+                }
+            EXPECT_GE(fired_at[i], heard_ms) << list->owner << " " << p.order << ":" << p.row;
+            EXPECT_LT(fired_at[i], heard_ms + frame_ms_step + 1)
+                << list->owner << " " << p.order << ":" << p.row;
+        }
+        table.release();
+    }
+}
+
+TEST(TriggerSong, EveryTriggerFiresOnceOnItsRowAtTenAndSixtyFramesPerSecond) {
+    ASSERT_TRUE(music_player.open(OSKE_BUILD_DIR "/music.xm", false));
+    music_player.play();
+    run_scene_tables_at(100);
+    run_scene_tables_at(16);
+    music_player.close();
 }
 
 } // namespace

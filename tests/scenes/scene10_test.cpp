@@ -2,6 +2,7 @@
 // frames in a real offscreen context (exit state, empty at the fades, colours mid-window).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "scenes/scene10.h"
 #include "scenes/scenes.h"
 #include "support/gl_context.h"
+#include "frame_check.h"
 
 namespace {
 
@@ -165,7 +167,6 @@ class Scene10Gl : public ::testing::Test {
         // The window is shared by every suite of this executable: open it at full size and draw
         // into a corner, whatever size another suite asked for.
         ASSERT_TRUE(test_gl_open(1280, 720));
-        clear_colour = background_colour;
         diagram_lines_init();
         scene10_init();
     }
@@ -174,21 +175,8 @@ class Scene10Gl : public ::testing::Test {
         diagram_lines_free();
     }
 
-    static void begin_frame() {
-        glClearColor(clear_colour.x, clear_colour.y, clear_colour.z, 1.0f);
-        glLineWidth(1.0f);
-        glDepthMask(GL_TRUE);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        glViewport(0, 0, scene10_test_w, scene10_test_h);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        gluPerspective(45.0, (double)(scene10_test_w / (float)scene10_test_h), 0.01, 1000.0);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-    }
-
     static std::vector<Rgba> draw(float progress) {
-        begin_frame();
+        frame_check_begin(scene10_test_w, scene10_test_h);
         scene10_draw(progress);
         EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
         return test_read_frame(scene10_test_w, scene10_test_h);
@@ -198,46 +186,48 @@ class Scene10Gl : public ::testing::Test {
 } // namespace
 
 TEST_F(Scene10Gl, LeavesTheStateItPromises) {
-    begin_frame();
+    frame_check_begin(scene10_test_w, scene10_test_h);
     glEnable(GL_TEXTURE_2D);
     glDisable(GL_BLEND);
     glDepthMask(GL_FALSE);
     scene10_draw(0.5f);
     EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
-    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-    EXPECT_TRUE(glIsEnabled(GL_BLEND));
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-    GLboolean mask = GL_FALSE;
-    glGetBooleanv(GL_DEPTH_WRITEMASK, &mask);
-    EXPECT_TRUE(mask);
+    EXPECT_TRUE(frame_check_enabled(GL_DEPTH_TEST));
+    EXPECT_TRUE(frame_check_enabled(GL_BLEND));
+    EXPECT_FALSE(frame_check_enabled(GL_TEXTURE_2D));
+    EXPECT_TRUE(frame_check_depth_mask());
 }
 
 TEST_F(Scene10Gl, NothingButBackgroundAtBothEnds) {
-    for (float p : {0.0f, 1.0f}) {
-        std::vector<Rgba> frame = draw(p);
-        int off = 0;
-        for (const Rgba& px : frame)
-            if (std::abs(px.r - 190) > 1 || std::abs(px.g - 196) > 1 || std::abs(px.b - 204) > 1)
-                ++off;
-        EXPECT_EQ(off, 0) << "progress " << p;
-    }
+    EXPECT_EQ(frame_check_changed(draw(0.0f), 1), 0);
+    EXPECT_EQ(frame_check_changed(draw(1.0f), 1), 0);
 }
 
 TEST_F(Scene10Gl, MidWindowShowsTheTowersInTheirColoursAndTheWhiteTraces) {
     std::vector<Rgba> frame = draw(0.5f);
-    int orange = 0, navy = 0, purple = 0, white = 0;
-    for (const Rgba& p : frame) {
-        if (p.r > p.g + 60 && p.r > p.b + 60)
-            ++orange;
-        if (p.b > p.r + 50 && p.b > p.g + 30)
-            ++navy;
-        if (p.r > p.g + 30 && p.b > p.g + 30)
-            ++purple;
-        if (p.r > 235 && p.g > 235 && p.b > 235)
-            ++white;
-    }
-    EXPECT_GT(orange, 200);
-    EXPECT_GT(navy, 200);
-    EXPECT_GT(purple, 200);
-    EXPECT_GT(white, 50);
+    EXPECT_GT(frame_check_orange(frame), 500);
+    EXPECT_GT(frame_check_navy(frame), 500);
+    EXPECT_GT(frame_check_purple(frame), 500);
+    int white = 0;
+    for (const Rgba& p : frame)
+        white += p.r > 235 && p.g > 235 && p.b > 235;
+    EXPECT_GT(white, 100);
+}
+
+TEST_F(Scene10Gl, TheSwarmIsDrawnOnlyFromItsStart) {
+    // Moving every tile far out of sight changes the picture only where the swarm is drawn.
+    auto differing = [](const std::vector<Rgba>& a, const std::vector<Rgba>& b) {
+        int n = 0;
+        for (size_t i = 0; i < a.size(); ++i)
+            n += !frame_check_near(a[i], b[i], 0);
+        return n;
+    };
+    std::vector<Rgba> before = draw(0.359f), after = draw(0.45f);
+    std::vector<StreamTile> saved(scene10_tiles, scene10_tiles + scene10_tile_count);
+    for (int j = 0; j < scene10_tile_count; ++j)
+        scene10_tiles[j].entry = scene10_tiles[j].exit = Vector3(0.0f, 500.0f, 0.0f);
+    std::vector<Rgba> before_gone = draw(0.359f), after_gone = draw(0.45f);
+    std::copy(saved.begin(), saved.end(), scene10_tiles);
+    EXPECT_EQ(differing(before, before_gone), 0);
+    EXPECT_GT(differing(after, after_gone), 1000);
 }

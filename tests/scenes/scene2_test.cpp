@@ -124,6 +124,21 @@ TEST_F(Scene2Gl, StateOnExit) {
     EXPECT_EQ(colour[3], 1.0f); // fade is 1 mid-window
 }
 
+TEST_F(Scene2Gl, FadesInOverTheFirstTenth) {
+    // The last pass leaves its colour: white with the scene's fade as alpha.
+    GLfloat colour[4] = {};
+    draw(0.05f);
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    EXPECT_NEAR(colour[3], 0.5f, 1e-6f);
+    draw(0.2f);
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    EXPECT_EQ(colour[3], 1.0f);
+    draw(0.995f);
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    EXPECT_GT(colour[3], 0.0f);
+    EXPECT_LT(colour[3], 0.3f);
+}
+
 TEST_F(Scene2Gl, MidWindowHoldsTheCloudAndTheRings) {
     Scene2Counts c = draw(0.5f);
     EXPECT_GT(c.navy, 1500);

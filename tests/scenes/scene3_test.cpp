@@ -1,10 +1,12 @@
-// Scene 3: the ribbons' data from the running sequence, their growth, and the beat-driven spin.
+// Scene 3: the ribbons' data from the running sequence, their growth, and the
+// beat-driven spin.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <vector>
 
 #include "elements/diagrams.h"
+#include "frame_check.h"
 #include "math/matrix3.h"
 #include "math/random.h"
 #include "render/gl.h"
@@ -14,13 +16,13 @@
 #include "scenes/scene3.h"
 #include "scenes/scenes.h"
 #include "support/gl_context.h"
-#include "frame_check.h"
 
 namespace {
 
 TEST(Scene3Data, ContinuesTheSequenceWithEightDrawsPerStick) {
     set_random_seed(4242u);
-    random_unit(); // somewhere in the middle of a sequence, as after scene 4's init
+    random_unit(); // somewhere in the middle of a sequence, as after scene 4's
+                   // init
     uint32_t seed_before = random_seed;
     uint64_t before = random_draw_count;
     scene3_init();
@@ -53,7 +55,8 @@ TEST(Scene3Data, ContinuesTheSequenceWithEightDrawsPerStick) {
     EXPECT_EQ(random_seed, seed_after);
     scene3_free();
 
-    // A different starting point gives different sticks: the scene sets no seed of its own.
+    // A different starting point gives different sticks: the scene sets no seed
+    // of its own.
     set_random_seed(99u);
     scene3_init();
     EXPECT_NE(scene3_sticks[0][0].angles_from.x, r[3]);
@@ -102,8 +105,9 @@ TEST(Scene3Data, SticksSitOnTwistedWavyPaths) {
             ASSERT_LE(s.end, 1.0f);
         }
     }
-    // Half-way along, the path has turned 12.5 radians about the axis: the distance from the
-    // axis is that of the untwisted wave, the direction is turned.
+    // Half-way along, the path has turned 12.5 radians about the axis: the
+    // distance from the axis is that of the untwisted wave, the direction is
+    // turned.
     float u = 350 / 700.0f, kf = 0.5f;
     Vector3 w(0.0f, 0.2f * (cosf(15.0f * u + 17.0f * kf) + sinf(19.0f * u) + kf),
               0.3f * (cosf(17.0f * u + 7.0f * kf) + sinf(24.0f * u)));
@@ -139,6 +143,137 @@ TEST(Scene3Data, TwentyFourShortBeats) {
         EXPECT_EQ(scene3_triggers.durations[i], 200) << i;
     }
     scene3_free();
+}
+
+TEST(Scene3Data, SettledSticksAreDrawnWhereTheyCameToRest) {
+    scene3_init();
+    // The draw takes a resting stick's end points from a table made at init: they
+    // must be the very points the stick itself gives.
+    for (float t : {0.3f, 0.77f, 1.0f})
+        for (int k = 0; k < 20; k += 7)
+            for (int i = 0; i < 700; ++i) {
+                const AnimatedStick& s = scene3_sticks[k][i];
+                if (t < s.end)
+                    continue;
+                Vector3 a, b, a1, b1;
+                stick_endpoints(s, t, a, b);
+                stick_endpoints(s, 1.0f, a1, b1);
+                ASSERT_TRUE(a.x == a1.x && a.y == a1.y && a.z == a1.z && b.x == b1.x &&
+                            b.y == b1.y && b.z == b1.z)
+                    << "ribbon " << k << " stick " << i << " at " << t;
+            }
+    scene3_free();
+}
+
+struct Scene3Counts {
+    int background = 0, navy = 0, orange = 0;
+};
+
+Scene3Counts scene3_test_count(const std::vector<Rgba>& pixels) {
+    Scene3Counts c;
+    for (const Rgba& p : pixels) {
+        int r = p.r, g = p.g, b = p.b;
+        if (std::abs(r - 190) <= 2 && std::abs(g - 196) <= 2 && std::abs(b - 204) <= 2)
+            ++c.background;
+        else if (b - r > 40 && b > g)
+            ++c.navy;
+        else if (r - b > 40 && g - b > 15)
+            ++c.orange;
+    }
+    return c;
+}
+
+class Scene3Gl : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        ASSERT_TRUE(test_gl_open(frame_check_width, frame_check_height));
+        if (diagram_1_lines == nullptr)
+            diagram_lines_init();
+    }
+    void SetUp() override {
+        scene3_init();
+        music_force_position(0, 63); // a position no trigger listens for
+        while (glGetError() != GL_NO_ERROR) {
+        }
+    }
+    void TearDown() override {
+        music_force_position(-1, 0);
+        scene3_free();
+    }
+    Scene3Counts draw(float progress) {
+        frame_check_begin();
+        scene3_draw(progress);
+        EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
+        return scene3_test_count(test_read_frame(frame_check_width, frame_check_height));
+    }
+};
+
+TEST_F(Scene3Gl, NothingButBackgroundAtBothEnds) {
+    EXPECT_EQ(draw(0.0f).background, frame_check_width * frame_check_height);
+    EXPECT_EQ(draw(1.0f).background, frame_check_width * frame_check_height);
+}
+
+TEST_F(Scene3Gl, StateOnExit) {
+    draw(0.5f);
+    EXPECT_TRUE(glIsEnabled(GL_BLEND));
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST)); // the diagram row runs last
+    GLint src = 0, dst = 0;
+    glGetIntegerv(GL_BLEND_SRC, &src);
+    glGetIntegerv(GL_BLEND_DST, &dst);
+    EXPECT_EQ(src, GL_SRC_ALPHA);
+    EXPECT_EQ(dst, GL_ONE);
+    GLfloat width = 0;
+    glGetFloatv(GL_LINE_WIDTH, &width);
+    EXPECT_EQ(width, 1.0f);
+    GLboolean depth_writes = GL_FALSE;
+    glGetBooleanv(GL_DEPTH_WRITEMASK, &depth_writes);
+    EXPECT_TRUE(depth_writes);
+}
+
+TEST_F(Scene3Gl, MidWindowHoldsNavyAndOrangeRibbons) {
+    Scene3Counts c = draw(0.5f);
+    EXPECT_GT(c.navy, 1500);
+    EXPECT_GT(c.orange, 1500);
+    EXPECT_GT(c.background, frame_check_width * frame_check_height / 4);
+}
+
+TEST_F(Scene3Gl, SpinStepsBackOncePerFrameWithAFiredBeat) {
+    float spin = scene3_spin_angle; // kept across inits: earlier tests may have moved it
+    demo_clock.seconds = 45.0f;
+    draw(0.27f);
+    EXPECT_EQ(scene3_spin_angle, spin);
+    EXPECT_FALSE(scene3_triggers.fired_this_frame());
+
+    music_force_position(14, 0);
+    demo_clock.seconds = 45.1f;
+    draw(0.275f);
+    EXPECT_TRUE(scene3_triggers.fired_this_frame());
+    EXPECT_EQ(scene3_spin_angle, spin - 34.0f);
+
+    // Still on the same row next frame: the trigger has fired already.
+    demo_clock.seconds = 45.12f;
+    draw(0.276f);
+    EXPECT_FALSE(scene3_triggers.fired_this_frame());
+    EXPECT_EQ(scene3_spin_angle, spin - 34.0f);
+
+    music_force_position(14, 12);
+    demo_clock.seconds = 45.4f;
+    draw(0.29f);
+    EXPECT_EQ(scene3_spin_angle, spin - 68.0f);
+    demo_clock.seconds = 0.0f;
+}
+
+TEST_F(Scene3Gl, BeatFlashesDiagramsWhileItsPulseLasts) {
+    demo_clock.seconds = 50.0f;
+    Scene3Counts quiet = draw(0.5f);
+    music_force_position(15, 44);
+    demo_clock.seconds = 50.05f;
+    Scene3Counts beat = draw(0.5f);
+    EXPECT_GT(scene3_triggers.update(), 0.0f);
+    // The burst adds fifty small diagrams over the same ribbons.
+    EXPECT_LT(beat.background, quiet.background - 1000);
+    demo_clock.seconds = 0.0f;
 }
 
 } // namespace

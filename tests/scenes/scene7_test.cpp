@@ -43,6 +43,31 @@ TEST_F(Scene7, FunnelAndThreadsGrowInOverTheFirstSecond) {
     EXPECT_EQ(scene7_thread_points(1.0f), 50);
 }
 
+TEST_F(Scene7, FunnelClosesFromAWideTopIntoAThinTube) {
+    EXPECT_EQ(scene7_band_weight[0], 0.0f); // the top edge is invisible
+    EXPECT_GT(scene7_band_weight[99], 0.99f);
+    for (int j = 0; j < scene7_band_count; ++j) {
+        const Vector3& top = scene7_band_left[j][0];
+        EXPECT_EQ(top.y, 0.0f);
+        EXPECT_NEAR(std::hypot(top.x, top.z), 13.0f, 1e-4f);
+        EXPECT_LT(std::hypot(scene7_band_left[j][30].x, scene7_band_left[j][30].z), 0.2f);
+        EXPECT_NEAR(scene7_band_left[j][99].y, -19.8f, 1e-4f);
+        // The band's right side is the next band's left side.
+        const Vector3& right = scene7_band_right[j][40];
+        const Vector3& next = scene7_band_left[(j + 1) % scene7_band_count][40];
+        EXPECT_NEAR(right.x, next.x, 1e-5f);
+        EXPECT_NEAR(right.z, next.z, 1e-5f);
+        // The edge line runs just above the strip's first side.
+        EXPECT_NEAR(scene7_band_edge[j][50].y - scene7_band_left[j][50].y, 0.05f, 1e-5f);
+    }
+    // Each sample down is turned back by 0.1 radians.
+    for (int i : {0, 1, 2, 10, 25}) {
+        float angle = std::atan2(scene7_band_left[0][i].x, scene7_band_left[0][i].z);
+        float expected = std::remainder(0.1f * (1 - i), 2.0f * 3.141592f);
+        EXPECT_NEAR(angle, expected, 1e-4f) << "sample " << i;
+    }
+}
+
 TEST_F(Scene7, GazeStaysNearTheOriginUntilTheLastSecond) {
     for (float p : {0.0f, 0.3f, 0.6f, 0.7f}) {
         Vector3 t = scene7_target(p);

@@ -166,6 +166,7 @@ class Scene8Gl : public Scene8 {
             load_images();
         // Far from any firing of earlier tests: no spark pulse is live.
         demo_clock.seconds = 5000.0f;
+        music_force_position(-1, 0);
     }
     static void begin_frame() { frame_check_begin(frame_w, frame_h); }
     static int differing_pixels(const std::vector<Rgba>& a, const std::vector<Rgba>& b) {
@@ -228,6 +229,113 @@ TEST_F(Scene8Gl, MidSceneShowsTheNavyFloorAndButterflies) {
     }
     EXPECT_GT(navy, 500);
     EXPECT_GT(warm, 20);
+}
+
+// The C library's sequence as the start-up leaves it for scene 8: scene 6's initialiser, the only
+// other user, has taken its values.
+static void restart_libc_sequence_through_scene6() {
+    libc_rand_seed(libc_rand_state, 1);
+    scene6_init();
+    scene6_free();
+}
+
+TEST_F(Scene8Gl, TriggersCountFiringsAndDrawSparkSetsFromTheSharedSequence) {
+    restart_libc_sequence_through_scene6();
+    scene8_free();
+    scene8_init(); // fresh tables: nothing fired yet
+    srand(1);
+    for (int i = 0; i < 20; ++i) // one per strand of scene 6
+        rand();
+
+    int sparks = scene8_spark_count, cameras = scene8_camera_count;
+    Vector3 eye_before = scene8_eye(0.1f);
+
+    // 50:0 is in both tables: both counters advance once and one spark set is drawn.
+    demo_clock.seconds = 140.0f;
+    music_force_position(50, 0);
+    begin_frame();
+    scene8_draw(0.0f);
+    EXPECT_EQ(scene8_spark_count, sparks + 1);
+    EXPECT_EQ(scene8_camera_count, cameras + 1);
+    for (int i = 0; i < scene8_spark_set_size; ++i) {
+        int vertex = rand() % 2500;
+        int flags = rand() % 255;
+        ASSERT_EQ(scene8_spark_vertex[i], vertex) << "entry " << i;
+        ASSERT_EQ(scene8_spark_flags[i], flags) << "entry " << i;
+    }
+    Vector3 eye_after = scene8_eye(0.1f);
+    EXPECT_NE(eye_before.x, eye_after.x);
+
+    // The same position in the next frame fires nothing again.
+    demo_clock.seconds = 140.016f;
+    begin_frame();
+    scene8_draw(0.001f);
+    EXPECT_EQ(scene8_spark_count, sparks + 1);
+    EXPECT_EQ(scene8_camera_count, cameras + 1);
+
+    // 52:2 is a spark trigger only; the next set continues the sequence.
+    demo_clock.seconds = 140.1f;
+    music_force_position(52, 2);
+    begin_frame();
+    scene8_draw(0.005f);
+    EXPECT_EQ(scene8_spark_count, sparks + 2);
+    EXPECT_EQ(scene8_camera_count, cameras + 1);
+    EXPECT_EQ(scene8_spark_vertex[0], rand() % 2500);
+    EXPECT_EQ(scene8_spark_flags[0], rand() % 255);
+
+    // 56:0 is a camera trigger only: the spark set stays.
+    int first_vertex = scene8_spark_vertex[0];
+    demo_clock.seconds = 141.0f;
+    music_force_position(56, 0);
+    begin_frame();
+    scene8_draw(0.05f);
+    EXPECT_EQ(scene8_spark_count, sparks + 2);
+    EXPECT_EQ(scene8_camera_count, cameras + 2);
+    EXPECT_EQ(scene8_spark_vertex[0], first_vertex);
+    music_force_position(-1, 0);
+}
+
+TEST_F(Scene8Gl, SparksFlashOnTheBeatAndShrinkBack) {
+    scene8_free();
+    scene8_init();
+    begin_frame();
+    demo_clock.seconds = 150.0f;
+    scene8_draw(0.45f);
+    std::vector<Rgba> quiet = test_read_frame(frame_w, frame_h);
+
+    // A firing: full pulse in its frame, sparks drawn over the floor.
+    music_force_position(53, 0);
+    begin_frame();
+    scene8_draw(0.45f);
+    std::vector<Rgba> flash = test_read_frame(frame_w, frame_h);
+    music_force_position(-1, 0);
+    EXPECT_GT(differing_pixels(flash, quiet), 300);
+
+    // 400 ms later the pulse is over; only the butterflies' moves remain.
+    demo_clock.seconds = 150.4f;
+    begin_frame();
+    scene8_draw(0.45f);
+    std::vector<Rgba> after = test_read_frame(frame_w, frame_h);
+    EXPECT_LT(differing_pixels(after, quiet), differing_pixels(flash, quiet));
+}
+
+TEST_F(Scene8Gl, AfterTheFadeOutOnlyLiveSparksShow) {
+    scene8_free();
+    scene8_init();
+    demo_clock.seconds = 160.0f;
+    begin_frame();
+    scene8_draw(0.95f);
+    EXPECT_EQ(frame_check_changed(test_read_frame(frame_w, frame_h), 0), 0);
+    // The picture is not drawn, yet its texture is left bound as drawing it would leave it.
+    GLint bound = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    EXPECT_EQ((GLuint)bound, image_slots[image_index("greetings")].texture);
+
+    music_force_position(55, 0);
+    begin_frame();
+    scene8_draw(0.95f);
+    music_force_position(-1, 0);
+    EXPECT_GT(frame_check_changed(test_read_frame(frame_w, frame_h), 0), 100);
 }
 
 } // namespace

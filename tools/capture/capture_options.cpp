@@ -46,7 +46,8 @@ const char* capture_usage_text =
     "\n"
     "Runs without a display or sound card: SDL's offscreen video driver is used unless\n"
     "SDL_VIDEODRIVER is set, and no audio device is opened.\n"
-    "Exit status: 0 done, 1 failure (nothing usable written), 2 bad command line.\n";
+    "Exit status: 0 done, 1 failure, 2 bad command line, 130 interrupted. Files appear only\n"
+    "when complete (written as NAME.part, then renamed).\n";
 
 static bool parse_int(const char* text, long long low, long long high, long long* value) {
     if (!*text || strchr(" \t\n+", *text))

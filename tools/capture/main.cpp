@@ -47,20 +47,6 @@ static const char* gl_error_name(GLenum e) {
     }
 }
 
-static void capture_on_signal(int) {
-    demo_signal_received = 1;
-}
-
-// Until the demo installs its own handlers, an interruption must still let us remove partial
-// files rather than die with them in place.
-static void capture_install_signal_handlers() {
-    struct sigaction action = {};
-    action.sa_handler = capture_on_signal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-}
-
 // Which frames of the run go on the contact sheet: every listed frame, or else the first frame
 // at or after each multiple of --every from the start of the run.
 static std::vector<bool> contact_sheet_picks(const CaptureOptions& o) {
@@ -130,7 +116,9 @@ int main(int argc, char** argv) {
             printf("%d\n", t);
         return 0;
     }
-    capture_install_signal_handlers();
+    // Installed now, not only at start-up, so that an interruption while the soundtrack is
+    // decoded still lets us remove the partial files.
+    demo_install_signal_handlers();
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
 
     const bool draws =
@@ -155,7 +143,7 @@ int main(int argc, char** argv) {
         }
         long long sound_frames = 0;
         if (!write_soundtrack_wav(options.music, video_wav, &sound_frames, &error))
-            return fail(error);
+            return fail(error, demo_signal_received ? exit_interrupted : exit_failure);
         if (options.wav.empty())
             track_partial(video_wav); // ours alone: removed with the partial files at the end
         if (!options.wav.empty() && !options.quiet)

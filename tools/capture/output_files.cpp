@@ -57,6 +57,11 @@ bool check_output_file(const std::string& path, std::string* error) {
         *error = "'" + path + "' is a directory, not a file name";
         return false;
     }
+    // The finished file is renamed over the old one: that must not replace a device or a pipe.
+    if (stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        *error = "'" + path + "' is not a regular file";
+        return false;
+    }
     std::string dir = directory_of(path);
     if (stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
         *error = "cannot write '" + path + "': directory '" + dir + "' does not exist";

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "output_files.h"
+#include "runtime/demo.h"
+#include "runtime/music_player.h"
 
 static std::unique_ptr<openmpt::module> load_module(const std::string& path, std::string* error) {
     std::ifstream file(path, std::ios::binary);
@@ -91,13 +93,20 @@ bool write_soundtrack_wav(const std::string& music_path, const std::string& wav_
 
     module->set_position_seconds(0.0);
     module->set_repeat_count(0);
-    const size_t block_frames = 4096;
+    // The player's own read size and rate, so the samples are the ones the demo plays.
+    const size_t block_frames = music_read_frames;
     std::vector<float> block(block_frames * 2);
     uint64_t frames = 0;
     for (;;) {
         size_t n = module->read_interleaved_stereo(soundtrack_rate, block_frames, block.data());
         if (n == 0)
             break;
+        if (demo_signal_received) {
+            *error = "interrupted";
+            fclose(f);
+            remove_partials();
+            return false;
+        }
         fwrite(block.data(), sizeof(float), n * 2, f);
         frames += n;
         if (frames * 8 > UINT32_MAX - 64) {

@@ -4,7 +4,9 @@
 
 #include <string>
 
-constexpr int soundtrack_rate = 48000;
+#include "runtime/music_player.h"
+
+constexpr int soundtrack_rate = music_rate;
 
 // Checks that the module exists and libopenmpt can read it.
 bool check_soundtrack(const std::string& music_path, std::string* error);

@@ -68,7 +68,6 @@ const std::vector<Chord> prog_dark = {Dm, Dm, Bb, Amaj};
 const std::vector<Chord> prog_break = {Bb, Amaj};
 const std::vector<Chord> prog_groove = {Dm, Cmaj, Bb, Cmaj};
 const std::vector<Chord> prog_rise = {Bb, Cmaj, Am, Dm};
-const std::vector<Chord> prog_float = {Bb, Bb, Fmaj, Fmaj, Gm, Gm, Dm, Dm, Bb, Bb, Cmaj, Cmaj};
 const std::vector<Chord> prog_finale = {Bb, Cmaj, Am,   Dm,   Dm, Bb,   Fmaj, Cmaj,
                                         Dm, Bb,   Fmaj, Cmaj, Bb, Cmaj, Dm,   Dm};
 
@@ -141,18 +140,21 @@ Melody parse_melody(const char* text) {
     return m;
 }
 
-// Main theme over Dm Bb F C; second theme over Bb C Am Dm; the dark riff over Dm Dm Bb A.
+// Main theme over Dm Bb F C; second theme over Bb C Am Dm; the dark riff over Dm Dm Bb A;
+// the bell line of the groove over Dm C Bb C.
 const char* theme_a_text = "A4:8 D5:4 E5:4 F5:8 E5:4 D5:4 | D5:12 C5:4 A#4:8 F4:8 |"
                            "A4:8 C5:4 F5:4 A5:8 G5:4 F5:4 | E5:12 G5:4 E5:8 D5:4 -:4";
 const char* theme_b_text = "F5:8 D5:8 A#4:4 C5:4 D5:8 | E5:8 G5:8 E5:4 D5:4 C5:8 |"
                            "E5:12 C5:4 A4:8 C5:8 | D5:24 -:8";
+const char* theme_d_text = "A5:8 F5:8 D5:8 F5:8 | G5:8 E5:8 C5:8 E5:8 |"
+                           "F5:8 D5:8 A#4:8 D5:8 | E5:8 G5:8 C6:12 -:4";
 const char* theme_c_text = "D5:4 -:4 D5:4 F5:4 -:4 E5:4 D5:4 C5:4 | D5:16 A4:12 -:4 |"
                            "A#4:8 D5:8 F5:8 D5:8 | C#5:16 E5:8 -:8";
 
 struct Song {
     XmModule module;
     std::set<std::pair<int, int>> accents; // (order, row) of every trigger
-    Melody theme_a, theme_b, theme_c;
+    Melody theme_a, theme_b, theme_c, theme_d;
 };
 
 struct Pattern {
@@ -224,6 +226,15 @@ void drums_half_time(Pattern& pat, int b) {
     pat.note(b + 16, ch_snare, xm_note(C, 4), ins_snare, 46);
     for (int r = 0; r < bar; r += 4)
         pat.note(b + r, ch_hat, xm_note(C, 4), ins_hat, r % 8 == 4 ? 20 : 12);
+}
+
+// A short snare fill over the last beat, every fourth pattern, to mark the phrase.
+void drum_fill(Pattern& pat, int i) {
+    if (i % 4 != 3)
+        return;
+    const int fill[6] = {56, 58, 60, 61, 62, 63};
+    for (int k = 0; k < 6; ++k)
+        pat.note(fill[k], ch_snare, xm_note(C, 4), ins_snare, 26 + 5 * k);
 }
 
 // A snare build: quarters, eighths, sixteenths, then every row, louder all the way, and a
@@ -351,11 +362,14 @@ void accents(Song& song, Pattern& pat, int order, const std::vector<Chord>& prog
             continue;
         if (roll) {
             // The snare roll is itself the accent here.
-            pat.note(row, ch_snare, xm_note(C, 4), ins_snare, 20 + row * 36 / 46);
+            pat.note(row, ch_snare, xm_note(C, 4), ins_snare, 28 + row * 36 / 46);
             continue;
         }
         Chord c = chord_at(prog, first_bar + row / bar);
-        pat.note(row, ch_stab, xm_note(c.root, c.root >= G ? 3 : 4), ins_stab, 40);
+        pat.note(row, ch_stab, xm_note(c.root, c.root >= G ? 3 : 4), ins_stab, 48);
+        // A kick under every accent that has none gives it weight in the low end too.
+        if (pat.free(row, ch_kick))
+            pat.note(row, ch_kick, xm_note(C, 4), ins_kick, 50);
         if (row == 0)
             pat.note(row, ch_accent, xm_note(C, 4), ins_crash, 34);
         else
@@ -427,6 +441,7 @@ void compose_order(Song& song, Pattern& pat, const SongSection& sec, int order) 
         bass(pat, prog_main, first_bar, bass_drive, 44);
         drums_breakbeat(pat, 0, 2);
         drums_breakbeat(pat, bar, 2);
+        drum_fill(pat, i);
         melody(pat, theme_a, half, i >= 6 ? 12 : 0, ch_lead, ins_lead, 32, ch_lead_echo, 0x30);
         arpeggio(pat, prog_main, first_bar, 16, false);
         break;
@@ -464,9 +479,10 @@ void compose_order(Song& song, Pattern& pat, const SongSection& sec, int order) 
         bass(pat, prog_groove, first_bar, bass_groove, 44);
         drums_breakbeat(pat, 0, 1);
         drums_breakbeat(pat, bar, 1);
+        drum_fill(pat, i);
         arpeggio(pat, prog_groove, first_bar, 30, true);
         if (i >= 4)
-            melody(pat, theme_b, half, 12, ch_lead, ins_bell, 20, -1, 0);
+            melody(pat, song.theme_d, half, 0, ch_lead, ins_bell, 22, -1, 0);
         break;
 
     case style_rise:
@@ -479,18 +495,19 @@ void compose_order(Song& song, Pattern& pat, const SongSection& sec, int order) 
         bass(pat, prog_rise, first_bar, bass_drive, 44);
         drums_breakbeat(pat, 0, 2);
         drums_breakbeat(pat, bar, 2);
+        drum_fill(pat, i);
         melody(pat, theme_b, half, i >= 4 ? 12 : 0, ch_lead, ins_lead, 30, ch_lead_echo, 0x30);
         arpeggio(pat, prog_rise, first_bar, 18, false);
         break;
 
     case style_float:
-        prog = &prog_float;
+        prog = &prog_rise;
         if (i == 0)
             release_all(pat);
-        pads(pat, prog_float, first_bar, 30);
-        bass(pat, prog_float, first_bar, bass_long, 38, ch_sub, ins_sub);
+        pads(pat, prog_rise, first_bar, 30);
+        bass(pat, prog_rise, first_bar, bass_long, 38, ch_sub, ins_sub);
         melody(pat, theme_b, half, 0, ch_arp_echo, ins_bell, 26, -1, 0);
-        arpeggio(pat, prog_float, first_bar, 14, false);
+        arpeggio(pat, prog_rise, first_bar, 14, false);
         if (i >= 3)
             for (int r = 4; r < rows; r += 8)
                 pat.note(r, ch_hat, xm_note(C, 4), ins_hat, 10 + 2 * i);
@@ -522,7 +539,9 @@ void compose_order(Song& song, Pattern& pat, const SongSection& sec, int order) 
         bass(pat, prog_main, first_bar, bass_drive, 44);
         drums_breakbeat(pat, 0, i >= 3 ? 2 : 1);
         drums_breakbeat(pat, bar, i >= 3 ? 2 : 1);
-        melody(pat, theme_a, half ^ (i >= 3 ? 1 : 0), 0, ch_lead, ins_lead, 30, ch_lead_echo, 0x30);
+        drum_fill(pat, i);
+        // Order 57 is where scene 9 joins: the theme moves up an octave there.
+        melody(pat, theme_a, half, i == 7 ? 12 : 0, ch_lead, ins_lead, 30, ch_lead_echo, 0x30);
         arpeggio(pat, prog_main, first_bar, 16, i >= 3);
         break;
 
@@ -533,6 +552,7 @@ void compose_order(Song& song, Pattern& pat, const SongSection& sec, int order) 
         bass(pat, prog_main, first_bar, bass_drive, 46);
         drums_breakbeat(pat, 0, 2);
         drums_breakbeat(pat, bar, 2);
+        drum_fill(pat, i);
         melody(pat, theme_a, half, 12, ch_lead, ins_lead, 30, ch_lead_echo, 0x30);
         arpeggio(pat, prog_main, first_bar, 20, true);
         break;
@@ -587,6 +607,7 @@ XmModule compose_song() {
     song.theme_a = parse_melody(theme_a_text);
     song.theme_b = parse_melody(theme_b_text);
     song.theme_c = parse_melody(theme_c_text);
+    song.theme_d = parse_melody(theme_d_text);
     for (const TriggerList* list : trigger_lists)
         for (int k = 0; k < list->count; ++k)
             song.accents.insert({list->positions[k].order, list->positions[k].row});

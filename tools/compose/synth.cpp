@@ -276,7 +276,12 @@ XmInstrument make_bell() {
             s += amp[k] * std::sin(two_pi * f0 * ratio[k] * t) * std::exp(-t / decay[k]);
         v[i] = s;
     }
-    return one_shot("bell", v, 0.85);
+    XmInstrument ins = one_shot("bell", v, 0.85);
+    // Held at full level, so a key off lets the ring fade instead of stopping it.
+    ins.volume_envelope.points = {{0, 64}, {1, 64}};
+    ins.volume_envelope.sustain = 1;
+    ins.fadeout = 0x180;
+    return ins;
 }
 
 XmInstrument make_stab() {
