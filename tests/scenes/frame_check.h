@@ -69,6 +69,22 @@ inline int frame_check_navy(const std::vector<Rgba>& frame) {
     return n;
 }
 
+inline int frame_check_red(const std::vector<Rgba>& frame) {
+    int n = 0;
+    for (const Rgba& p : frame)
+        if (p.r > p.g + 25 && p.r > p.b + 25 && std::abs(p.g - p.b) < 30)
+            ++n;
+    return n;
+}
+
+inline int frame_check_purple(const std::vector<Rgba>& frame) {
+    int n = 0;
+    for (const Rgba& p : frame)
+        if (p.r > p.g + 20 && p.b > p.g + 20)
+            ++n;
+    return n;
+}
+
 inline bool frame_check_blend_is(GLenum src, GLenum dst) {
     GLint s = 0, d = 0;
     glGetIntegerv(GL_BLEND_SRC, &s);
