@@ -55,10 +55,14 @@ float virtual_clock_start_for(int frame_ms) {
     }
 }
 
+uint32_t virtual_clock_tick_for(int frame_ms) {
+    return frame_ms < 0 ? 0 : virtual_clock_start_tick + (uint32_t)frame_ms;
+}
+
 bool virtual_clock_set_frame(int frame_ms) {
     if (frame_ms < 0)
         return false;
     demo_clock.start_seconds = virtual_clock_start_for(frame_ms);
-    virtual_clock_now = virtual_clock_start_tick + (uint32_t)frame_ms;
+    virtual_clock_now = virtual_clock_tick_for(frame_ms);
     return true;
 }

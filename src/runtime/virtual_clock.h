@@ -21,5 +21,9 @@ void virtual_clock_uninstall();
 // time. Returns false only for a negative frame_ms.
 bool virtual_clock_set_frame(int frame_ms);
 
+// The tick virtual_clock_set_frame() moves to for frame_ms (start + frame_ms), 0 for a negative
+// frame_ms. Since the start point is refined too, every frame time >= 0 is reachable.
+uint32_t virtual_clock_tick_for(int frame_ms);
+
 // The start point that virtual_clock_set_frame() uses for frame_ms, for tests.
 float virtual_clock_start_for(int frame_ms);

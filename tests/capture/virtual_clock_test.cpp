@@ -38,6 +38,8 @@ TEST(VirtualClock, TicksAloneSkipSomeFrameTimes) {
     demo_clock.update();
     EXPECT_EQ(seconds_to_frame_ms(demo_clock.seconds), 33);
     EXPECT_FALSE(virtual_clock_set_frame(-1));
+    EXPECT_EQ(virtual_clock_tick_for(-1), 0u);
+    EXPECT_EQ(virtual_clock_tick_for(33), virtual_clock_start_tick + 33);
     virtual_clock_uninstall();
     EXPECT_EQ(demo_clock.ticks, nullptr);
     demo_clock = saved;
