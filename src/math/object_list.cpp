@@ -79,8 +79,10 @@ void HermiteSegment::set(const Vector3& p0_, const Vector3& m0_, const Vector3& 
 }
 
 Vector3 HermiteSegment::evaluate(float t) const {
+    // Each power is rounded to float once: the cube comes from t itself, not from the
+    // already rounded square (a quarter of all t would otherwise be one ulp off).
     const float t2 = t * t;
-    const float t3 = t2 * t;
+    const float t3 = (float)((long double)t * t * t);
     const float h00 = 2.0f * t3 - 3.0f * t2 + 1.0f;
     const float h01 = 3.0f * t2 - 2.0f * t3;
     const float h10 = t3 - 2.0f * t2 + t;

@@ -124,3 +124,14 @@ TEST(HermiteSegment, EndsTangentsAndStraightLineData) {
     EXPECT_NEAR(d1.x / h, -3.0f, 0.02f);
     EXPECT_NEAR(d1.y / h, 4.0f, 0.02f);
 }
+
+TEST(HermiteSegment, CubeIsRoundedOnceFromT) {
+    // At t = 0.254 the cube rounded from the exact value and the one built on the rounded
+    // square differ by one ulp, and so do both end weights.
+    HermiteSegment s;
+    s.set(Vector3(0, 0, 0), Vector3(0, 0, 0), Vector3(0, 1, 0), Vector3(1, 0, 0));
+    const Vector3 p = s.evaluate(0.254f);
+    EXPECT_EQ(p.x, 0.160773858f);   // 3t² − 2t³
+    EXPECT_EQ(p.y, -0.0481289327f); // t³ − t²
+    EXPECT_EQ(p.z, 0.0f);
+}
