@@ -82,9 +82,10 @@ Vector3 scene7_eye(float progress) {
 }
 
 Vector3 scene7_target(float progress) {
+    // Only the powers are taken in double; the small sway is the single-precision sine.
+    float sway = sinf((float)(progress * pi_value * 0.5));
     return Vector3((float)(150.0 * pow(progress, 60.0)),
-                   (float)(-105.0 * pow(progress, 40.0) + 0.3 * sin(progress * pi_value * 0.5)),
-                   0.0f);
+                   (float)(-105.0 * pow(progress, 40.0) + 0.3 * sway), 0.0f);
 }
 
 Vector3 scene7_thread_point(int k, int i, float progress) {

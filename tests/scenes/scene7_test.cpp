@@ -84,6 +84,17 @@ TEST_F(Scene7, GazeStaysNearTheOriginUntilTheLastSecond) {
     EXPECT_EQ(end.z, 0.0f);
 }
 
+// The powers are double, the sway is the single-precision sine of a float angle; the double
+// sine differs in the last bit at these frames and would shift the gaze.
+TEST_F(Scene7, GazeSwayUsesTheSinglePrecisionSine) {
+    for (int frame : {1, 223, 445, 704, 815, 926}) {
+        float p = (float)frame / 17000.0f;
+        float sway = sinf((float)(p * 3.141592 * 0.5));
+        float expected = (float)(-105.0 * std::pow((double)p, 40.0) + 0.3 * sway);
+        EXPECT_EQ(scene7_target(p).y, expected) << "frame " << frame;
+    }
+}
+
 TEST_F(Scene7, EyeFollowsThePathButNeverReachesItsEnd) {
     Vector3 start = scene7_eye(0.0f);
     EXPECT_EQ(start.x, -11.0f);

@@ -201,6 +201,9 @@ TEST_F(Scene8Gl, LeavesBlendOnDepthOffAdditiveWhite) {
     EXPECT_EQ(colour[0], 1.0f);
     EXPECT_EQ(colour[1], 1.0f);
     EXPECT_EQ(colour[2], 1.0f);
+    // Butterfly 8 has not begun to grow: its strips are not sent, its white is still set.
+    EXPECT_EQ(colour[3], 0.0f);
+    EXPECT_FALSE(glIsEnabled(GL_VERTEX_ARRAY));
     GLint depth = 0;
     glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
     EXPECT_EQ(depth, 1);
