@@ -5,7 +5,7 @@
 //   build/bench/frame_budget [--fps N] [--floor-fps N] [--size WxH] [--music FILE] [--no-floor]
 //
 // Headless (SDL's offscreen driver, dummy audio unless set). Every measurement runs in a fresh
-// child process started from this program, so each run begins at demo time 0 like the demo.
+// child process of this program that goes through the demo's whole start-up, as the demo does.
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -61,9 +61,12 @@ struct BenchOptions {
     bool child = false;
     std::string report;
     long long spawned_at_ns = 0;
+    int from_ms = 0; // the child draws the frames of the grid within from ... to
+    int to_ms = demo_last_frame_ms + 1;
 };
 
-static std::vector<int> bench_frame_times(int fps) {
+// Frame k of the grid at k * 1000 / fps, those within from ... to; fps 0: frame 0 alone.
+static std::vector<int> bench_frame_times(int fps, int from_ms, int to_ms) {
     std::vector<int> times;
     if (fps <= 0) {
         times.push_back(0);
@@ -71,9 +74,10 @@ static std::vector<int> bench_frame_times(int fps) {
     }
     for (long long k = 0;; ++k) {
         long long t = k * 1000 / fps;
-        if (t > demo_last_frame_ms + 1)
+        if (t > to_ms)
             break;
-        times.push_back((int)t);
+        if (t >= from_ms)
+            times.push_back((int)t);
     }
     return times;
 }
@@ -94,18 +98,18 @@ static int bench_child(const BenchOptions& o) {
     demo.window.hidden = true;
     if (demo_startup(demo) != 0)
         return 1;
-    std::vector<int> times = bench_frame_times(o.fps);
+    std::vector<int> times = bench_frame_times(o.fps, o.from_ms, o.to_ms);
     std::vector<double> frame_ms(times.size()), frame_cpu_ms(times.size());
     long long first_presented_ns = 0;
     glFinish();
-    rusage before;
-    getrusage(RUSAGE_SELF, &before);
     for (size_t i = 0; i < times.size(); ++i) {
         virtual_clock_set_frame(times[i]);
         long long t0 = bench_now_ns(), c0 = bench_cpu_ns();
+        // One pass of the demo's loop, the music's decoding ahead included.
         demo_poll_events();
         demo_render_frame();
         SDL_GL_SwapWindow(demo_window);
+        music_player.pump();
         glFinish();
         long long t1 = bench_now_ns(), c1 = bench_cpu_ns();
         if (i == 0)
@@ -118,15 +122,12 @@ static int bench_child(const BenchOptions& o) {
     rusage usage;
     getrusage(RUSAGE_SELF, &usage);
     demo_shutdown();
-    // Every thread's processor time, the renderer's workers included.
-    double frames_cpu_ms = bench_cpu_ms(usage) - bench_cpu_ms(before);
     FILE* f = fopen(o.report.c_str(), "w");
     if (!f)
         return 1;
     if (o.spawned_at_ns)
         fprintf(f, "startup_ms %.3f\n", (first_presented_ns - o.spawned_at_ns) / 1e6);
     fprintf(f, "peak_rss_kb %ld\n", usage.ru_maxrss);
-    fprintf(f, "frames_cpu_ms %.3f\n", frames_cpu_ms);
     for (size_t i = 0; i < times.size(); ++i)
         fprintf(f, "frame %d %.4f %.4f\n", times[i], frame_ms[i], frame_cpu_ms[i]);
     fclose(f);
@@ -137,7 +138,6 @@ struct ChildReport {
     bool ok = false;
     double startup_ms = 0;
     long peak_rss_kb = 0;
-    double frames_cpu_ms = 0;
     std::vector<int> times;
     std::vector<double> frame_ms;
     std::vector<double> frame_cpu_ms;
@@ -190,16 +190,19 @@ static void bench_show_log(const std::string& path) {
 // Runs this program as a child at fps (0: start-up and the first frame only), optionally
 // under a prefix such as the tracer.
 static ChildReport bench_run_child(const BenchOptions& o, int fps,
-                                   const std::vector<std::string>& prefix = {}) {
+                                   const std::vector<std::string>& prefix = {}, int from_ms = 0,
+                                   int to_ms = demo_last_frame_ms + 1, rusage* usage = nullptr) {
     static int serial = 0;
     std::string base = bench_dir + "/run" + std::to_string(++serial);
     std::vector<std::string> args = prefix;
-    args.insert(args.end(), {bench_self(), "--child", "--fps", std::to_string(fps), "--size",
-                             std::to_string(o.width) + "x" + std::to_string(o.height), "--music",
-                             o.music, "--report", base + ".report", "--spawned-at"});
+    args.insert(args.end(),
+                {bench_self(), "--child", "--fps", std::to_string(fps), "--size",
+                 std::to_string(o.width) + "x" + std::to_string(o.height), "--music", o.music,
+                 "--report", base + ".report", "--from", std::to_string(from_ms), "--to",
+                 std::to_string(to_ms), "--spawned-at"});
     args.push_back(std::to_string(bench_now_ns()));
     ChildReport r;
-    int status = bench_spawn_wait(args, base + ".out", base + ".err");
+    int status = bench_spawn_wait(args, base + ".out", base + ".err", usage);
     if (status != 0) {
         fprintf(stderr, "frame_budget: a run failed (status %d):\n", status);
         bench_show_log(base + ".out");
@@ -211,8 +214,6 @@ static ChildReport bench_run_child(const BenchOptions& o, int fps,
     while (in >> key) {
         if (key == "startup_ms") {
             in >> r.startup_ms;
-        } else if (key == "frames_cpu_ms") {
-            in >> r.frames_cpu_ms;
         } else if (key == "peak_rss_kb") {
             in >> r.peak_rss_kb;
         } else if (key == "frame") {
@@ -305,6 +306,10 @@ static bool bench_parse(int argc, char** argv, BenchOptions* o) {
             o->music = v, ++i;
         } else if (v && a == "--report") {
             o->report = v, ++i;
+        } else if (v && a == "--from") {
+            o->from_ms = atoi(v), ++i;
+        } else if (v && a == "--to") {
+            o->to_ms = atoi(v), ++i;
         } else if (v && a == "--spawned-at") {
             o->spawned_at_ns = atoll(v), ++i;
         } else {
@@ -355,35 +360,71 @@ int main(int argc, char** argv) {
     if (!run.ok)
         return 1;
 
-    // The floor: the same frames traced, then replayed; ours measured on that very run.
-    ChildReport floor_run;
-    std::vector<double> replay;
-    double replay_cpu_ms = 0;
+    // The floor, scene by scene: the scene's frames on the floor grid drawn natively, then the
+    // same run traced and replayed. A run starts at the scene's first grid frame, which also
+    // carries the replay's start-up calls and so is left out of both medians.
+    struct SceneFloor {
+        bool ok = false;
+        double ours_ms = 0, replay_ms = 0;         // wall medians
+        double ours_cpu_ms = 0, replay_cpu_ms = 0; // processor time per frame
+    };
+    std::vector<SceneFloor> floors(scene_count);
     std::string floor_note;
+    bool floor_any = false;
     if (o.floor && !(bench_on_path("apitrace") && bench_on_path("eglretrace"))) {
         floor_note = "no floor: apitrace / eglretrace not installed (Debian package apitrace)";
     } else if (o.floor) {
-        fprintf(stderr, "frame_budget: floor run, traced run and replay...\n");
-        floor_run = bench_run_child(o, o.floor_fps);
-        std::string trace = bench_dir + "/frames.trace";
-        ChildReport traced =
-            bench_run_child(o, o.floor_fps, {"apitrace", "trace", "--api", "egl", "-o", trace});
-        if (floor_run.ok && traced.ok)
-            replay = bench_replay(trace, &replay_cpu_ms);
-        struct stat st;
-        if (stat(trace.c_str(), &st) == 0)
-            floor_note = "trace of " + std::to_string(traced.times.size()) + " frames, " +
-                         std::to_string(st.st_size >> 20) + " MiB";
-        unlink(trace.c_str());
-        if (replay.size() != floor_run.times.size()) {
-            floor_note = "no floor: the replay gave " + std::to_string(replay.size()) +
-                         " frames for " + std::to_string(floor_run.times.size());
-            replay.clear();
+        // The replay's fixed cost: loading a trace of start-up and one frame, context and all.
+        std::string base_trace = bench_dir + "/base.trace";
+        ChildReport base =
+            bench_run_child(o, 0, {"apitrace", "trace", "--api", "egl", "-o", base_trace});
+        double base_cpu_ms = 0;
+        if (base.ok)
+            bench_replay(base_trace, &base_cpu_ms);
+        long long trace_bytes = 0;
+        int traced_frames = 0;
+        for (int k = 0; k < scene_count && base.ok; ++k) {
+            const SceneWindow& w = scene_windows[k];
+            fprintf(stderr, "frame_budget: floor of scene %d...\n", k + 1);
+            ChildReport native = bench_run_child(o, o.floor_fps, {}, w.start, w.end);
+            std::string trace = bench_dir + "/scene" + std::to_string(k + 1) + ".trace";
+            ChildReport traced = bench_run_child(
+                o, o.floor_fps, {"apitrace", "trace", "--api", "egl", "-o", trace}, w.start, w.end);
+            double replay_cpu_ms = 0;
+            std::vector<double> replay;
+            if (native.ok && traced.ok)
+                replay = bench_replay(trace, &replay_cpu_ms);
+            struct stat st;
+            if (stat(trace.c_str(), &st) == 0)
+                trace_bytes += st.st_size;
+            unlink(trace.c_str());
+            size_t n = native.times.size();
+            if (replay.size() != n || n < 2)
+                continue;
+            traced_frames += (int)n;
+            SceneFloor& f = floors[k];
+            f.ours_ms = bench_percentile(
+                std::vector<double>(native.frame_ms.begin() + 1, native.frame_ms.end()), 0.5);
+            f.replay_ms =
+                bench_percentile(std::vector<double>(replay.begin() + 1, replay.end()), 0.5);
+            // Means, as the replay's processor time is known only as a total.
+            double cpu_sum = 0;
+            for (size_t i = 1; i < n; ++i)
+                cpu_sum += native.frame_cpu_ms[i];
+            f.ours_cpu_ms = cpu_sum / (n - 1);
+            f.replay_cpu_ms = std::max(0.0, replay_cpu_ms - base_cpu_ms) / n;
+            f.ok = true;
+            floor_any = true;
         }
+        unlink(base_trace.c_str());
+        floor_note = "traces of " + std::to_string(traced_frames) + " frames at " +
+                     std::to_string(o.floor_fps) + " per second of demo time, " +
+                     std::to_string(trace_bytes >> 20) + " MiB";
     }
 
-    printf("\n%-6s %-15s %7s %10s %8s %8s %8s %11s %8s\n", "scene", "window (ms)", "frames",
-           "median ms", "p95 ms", "fps", "cpu ms", "replay ms", "ratio");
+    printf("\n%-6s %-15s %6s %9s %7s %6s %7s | %7s %9s %6s | %7s %7s %6s\n", "scene", "window (ms)",
+           "frames", "median ms", "p95 ms", "fps", "cpu ms", "ours ms", "replay ms", "ratio",
+           "ours cpu", "rep cpu", "ratio");
     for (int k = 0; k < scene_count; ++k) {
         const SceneWindow& w = scene_windows[k];
         std::vector<double> ours, ours_cpu;
@@ -395,24 +436,18 @@ int main(int argc, char** argv) {
         double median = bench_percentile(ours, 0.5);
         char window[32];
         snprintf(window, sizeof window, "%d-%d", w.start, w.end);
-        printf("%-6d %-15s %7zu %10.2f %8.2f %8.1f %8.2f", k + 1, window, ours.size(), median,
+        printf("%-6d %-15s %6zu %9.2f %7.2f %6.1f %7.2f", k + 1, window, ours.size(), median,
                bench_percentile(ours, 0.95), median > 0 ? 1000.0 / median : 0.0,
                bench_percentile(ours_cpu, 0.5));
-        if (!replay.empty()) {
-            std::vector<double> native, replayed;
-            for (size_t i = 1; i < floor_run.times.size(); ++i)
-                if (window_active(floor_run.times[i], w)) {
-                    native.push_back(floor_run.frame_ms[i]);
-                    replayed.push_back(replay[i]);
-                }
-            double floor_ms = bench_percentile(replayed, 0.5);
-            printf(" %11.2f %8.2f", floor_ms,
-                   floor_ms > 0 ? bench_percentile(native, 0.5) / floor_ms : 0.0);
-        }
+        const SceneFloor& f = floors[k];
+        if (f.ok)
+            printf(" | %7.2f %9.2f %6.2f | %7.2f %7.2f %6.2f", f.ours_ms, f.replay_ms,
+                   f.replay_ms > 0 ? f.ours_ms / f.replay_ms : 0.0, f.ours_cpu_ms, f.replay_cpu_ms,
+                   f.replay_cpu_ms > 0 ? f.ours_cpu_ms / f.replay_cpu_ms : 0.0);
         printf("\n");
     }
     double whole = bench_percentile(run.frame_ms, 0.5);
-    printf("%-22s %7zu %10.2f %8.2f %8.1f %8.2f\n", "whole timeline", run.frame_ms.size(), whole,
+    printf("%-22s %6zu %9.2f %7.2f %6.1f %7.2f\n", "whole timeline", run.frame_ms.size(), whole,
            bench_percentile(run.frame_ms, 0.95), whole > 0 ? 1000.0 / whole : 0.0,
            bench_percentile(run.frame_cpu_ms, 0.5));
     printf("(ms: wall time per frame, glFinish before each stamp; cpu ms: processor time of "
@@ -421,20 +456,11 @@ int main(int argc, char** argv) {
            bench_percentile(startups, 0.5), startups[0], startups[1], startups[2]);
     printf("peak resident memory: %.1f MiB over the timed run, %.1f MiB at start-up\n",
            run.peak_rss_kb / 1024.0, peak_startup_rss / 1024.0);
-    if (!replay.empty()) {
-        // Processor time barely moves with other load on the machine; wall time does.
-        double n = (double)floor_run.times.size();
-        printf("processor time per frame at %d fps: ours %.2f ms, replay %.2f ms (ratio %.2f; "
-               "the replay's includes loading the trace)\n",
-               o.floor_fps, floor_run.frames_cpu_ms / n, replay_cpu_ms / n,
-               floor_run.frames_cpu_ms / replay_cpu_ms);
-    }
     if (!floor_note.empty())
         printf("floor: %s%s\n", floor_note.c_str(),
-               replay.empty() ? ""
-                              : ("; ratio = our median over the replay's, at " +
-                                 std::to_string(o.floor_fps) + " frames per second")
-                                    .c_str());
+               floor_any ? "; ratio = ours over the replay's: wall medians, and mean processor "
+                           "time per frame (the replay's less its fixed start-up)"
+                         : "");
     std::error_code ec;
     std::filesystem::remove_all(bench_dir, ec);
     return 0;

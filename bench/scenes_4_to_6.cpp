@@ -25,7 +25,7 @@ static void bench_begin_frame(int width, int height) {
     glViewport(0, 0, width, height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(45.0, width / (double)(float)height, 0.01, 1000.0);
+    gluPerspective(45.0, (double)(width / (float)height), 0.01, 1000.0);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glEnable(GL_BLEND);

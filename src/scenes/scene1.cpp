@@ -71,7 +71,7 @@ void scene1_draw(float progress) {
     float fade = scene1_fade(progress);
 
     glLoadIdentity();
-    double eye_x = 1.5 - progress; // the view pans with the drift (world -x is screen right)
+    float eye_x = 1.5f - progress; // the view pans with the drift (world -x is screen right)
     gluLookAt(eye_x, 0.0, -2.0, eye_x, 0.0, 0.0, 0.0, 1.0, 0.0);
 
     glDisable(GL_TEXTURE_2D);

@@ -15,6 +15,11 @@ Vector3* scene2_fine_from = nullptr;
 Vector3* scene2_fine_to = nullptr;
 Vector3* scene2_bold_from = nullptr;
 Vector3* scene2_bold_to = nullptr;
+// The same strokes laid out as GL_LINES vertex pairs (from, to), fine ones split by parity, so a
+// frame sends each batch as one array.
+static Vector3* scene2_fine_even_lines = nullptr;
+static Vector3* scene2_fine_odd_lines = nullptr;
+static Vector3* scene2_bold_lines = nullptr;
 
 // Strokes run along x, y or z by index; `lengths` holds the scale of r4 for each axis.
 static void scene2_build_strokes(Vector3* from, Vector3* to, int count, const float lengths[3]) {
@@ -47,6 +52,19 @@ void scene2_init() {
     const float bold_lengths[3] = {0.5f, 0.1f, 0.1f};
     scene2_build_strokes(scene2_fine_from, scene2_fine_to, scene2_fine_count, fine_lengths);
     scene2_build_strokes(scene2_bold_from, scene2_bold_to, scene2_bold_count, bold_lengths);
+
+    scene2_fine_even_lines = new Vector3[scene2_fine_count];
+    scene2_fine_odd_lines = new Vector3[scene2_fine_count];
+    for (int i = 0; i < scene2_fine_count; ++i) {
+        Vector3* pair = &(i % 2 == 0 ? scene2_fine_even_lines : scene2_fine_odd_lines)[i / 2 * 2];
+        pair[0] = scene2_fine_from[i];
+        pair[1] = scene2_fine_to[i];
+    }
+    scene2_bold_lines = new Vector3[2 * scene2_bold_count];
+    for (int i = 0; i < scene2_bold_count; ++i) {
+        scene2_bold_lines[2 * i] = scene2_bold_from[i];
+        scene2_bold_lines[2 * i + 1] = scene2_bold_to[i];
+    }
 }
 
 void scene2_draw(float progress) {
@@ -102,37 +120,28 @@ void scene2_draw(float progress) {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 
     // Fine strokes, coloured: navy on even indices, orange on odd ones.
+    const int even_vertices = 2 * ((scene2_fine_count + 1) / 2);
+    const int odd_vertices = 2 * (scene2_fine_count / 2);
+    glEnableClientState(GL_VERTEX_ARRAY);
     glColor4f(navy_colour.x, navy_colour.y, navy_colour.z, fade);
-    glBegin(GL_LINES);
-    for (int i = 0; i < scene2_fine_count; i += 2) {
-        glVertex3fv(&scene2_fine_from[i].x);
-        glVertex3fv(&scene2_fine_to[i].x);
-    }
-    glEnd();
+    glVertexPointer(3, GL_FLOAT, sizeof(Vector3), scene2_fine_even_lines);
+    glDrawArrays(GL_LINES, 0, even_vertices);
     glColor4f(orange_colour.x, orange_colour.y, orange_colour.z, fade);
-    glBegin(GL_LINES);
-    for (int i = 1; i < scene2_fine_count; i += 2) {
-        glVertex3fv(&scene2_fine_from[i].x);
-        glVertex3fv(&scene2_fine_to[i].x);
-    }
-    glEnd();
+    glVertexPointer(3, GL_FLOAT, sizeof(Vector3), scene2_fine_odd_lines);
+    glDrawArrays(GL_LINES, 0, odd_vertices);
 
-    // Fine strokes, white core: invisible until the flare.
+    // Fine strokes, white core: invisible until the flare. With no depth test, an additive
+    // pass of alpha 0 leaves every pixel as it was, so it is not sent at all.
     glLineWidth(1.0f);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     glColor4f(1.0f, 1.0f, 1.0f, fade * flare);
-    glBegin(GL_LINES);
-    for (int i = 0; i < scene2_fine_count; i += 2) {
-        glVertex3fv(&scene2_fine_from[i].x);
-        glVertex3fv(&scene2_fine_to[i].x);
+    if (fade * flare > 0.0f) {
+        glVertexPointer(3, GL_FLOAT, sizeof(Vector3), scene2_fine_even_lines);
+        glDrawArrays(GL_LINES, 0, even_vertices);
+        glVertexPointer(3, GL_FLOAT, sizeof(Vector3), scene2_fine_odd_lines);
+        glDrawArrays(GL_LINES, 0, odd_vertices);
     }
-    glEnd();
-    glBegin(GL_LINES);
-    for (int i = 1; i < scene2_fine_count; i += 2) {
-        glVertex3fv(&scene2_fine_from[i].x);
-        glVertex3fv(&scene2_fine_to[i].x);
-    }
-    glEnd();
+    glDisableClientState(GL_VERTEX_ARRAY);
 
     // Bold strokes: purple and red alternating, then their white core.
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
@@ -141,20 +150,18 @@ void scene2_draw(float progress) {
     for (int i = 0; i < scene2_bold_count; ++i) {
         const Vector3& colour = i % 2 == 0 ? purple_colour : red_colour;
         glColor4f(colour.x, colour.y, colour.z, 0.7f * fade);
-        glVertex3fv(&scene2_bold_from[i].x);
-        glVertex3fv(&scene2_bold_to[i].x);
+        glVertex3fv(&scene2_bold_lines[2 * i].x);
+        glVertex3fv(&scene2_bold_lines[2 * i + 1].x);
     }
     glEnd();
 
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     glLineWidth(1.0f);
     glColor4f(1.0f, 1.0f, 1.0f, fade);
-    glBegin(GL_LINES);
-    for (int i = 0; i < scene2_bold_count; ++i) {
-        glVertex3fv(&scene2_bold_from[i].x);
-        glVertex3fv(&scene2_bold_to[i].x);
-    }
-    glEnd();
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, sizeof(Vector3), scene2_bold_lines);
+    glDrawArrays(GL_LINES, 0, 2 * scene2_bold_count);
+    glDisableClientState(GL_VERTEX_ARRAY);
 }
 
 void scene2_free() {
@@ -162,6 +169,10 @@ void scene2_free() {
     delete[] scene2_fine_to;
     delete[] scene2_bold_from;
     delete[] scene2_bold_to;
+    delete[] scene2_fine_even_lines;
+    delete[] scene2_fine_odd_lines;
+    delete[] scene2_bold_lines;
     scene2_fine_from = scene2_fine_to = nullptr;
+    scene2_fine_even_lines = scene2_fine_odd_lines = scene2_bold_lines = nullptr;
     scene2_bold_from = scene2_bold_to = nullptr;
 }

@@ -111,7 +111,7 @@ void scene3_draw(float progress) {
 
     // Camera: a dolly along the bundle, swaying, that slides sharply away at the very end.
     glLoadIdentity();
-    float base = (float)(progress - 0.1);
+    float base = progress - 0.1f;
     float s = (float)pow((double)base, 46.0);
     Vector3 pull = scaled(scaled(Vector3(0.7f, 0.0f, 1.0f), s), 300.0f);
     Vector3 eye =

@@ -2,11 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <fstream>
 #include <string>
 
 #include "support/child_process.h"
@@ -16,6 +18,8 @@ namespace {
 // Generous: the soundtrack is decoded and every scene built before the first frame.
 constexpr double startup_timeout_s = 60.0;
 constexpr double shutdown_timeout_s = 5.0;
+// The soundtrack the build composed, in place of the installed one.
+const std::string music_path = std::string(OSKE_BUILD_DIR) + "/music.xm";
 
 struct DemoRun {
     ChildProcess child;
@@ -71,7 +75,7 @@ long frames_presented(const DemoRun& run) {
 
 TEST(Binary, RunsFramesAndEndsOnSigtermWithStatusZero) {
     DemoRun run = start_demo();
-    ASSERT_TRUE(wait_for_text(run.trace, "running", startup_timeout_s)) << describe(run);
+    ASSERT_TRUE(wait_for_text(run.child, run.trace, "running", startup_timeout_s)) << describe(run);
     usleep(300 * 1000);
     kill(run.child.pid, SIGTERM);
     auto signalled = std::chrono::steady_clock::now();
@@ -87,7 +91,7 @@ TEST(Binary, RunsFramesAndEndsOnSigtermWithStatusZero) {
 
 TEST(Binary, SigintEndsLikeAQuit) {
     DemoRun run = start_demo();
-    ASSERT_TRUE(wait_for_text(run.trace, "running", startup_timeout_s)) << describe(run);
+    ASSERT_TRUE(wait_for_text(run.child, run.trace, "running", startup_timeout_s)) << describe(run);
     kill(run.child.pid, SIGINT);
     finish(run, shutdown_timeout_s);
     expect_clean_exit(run);
@@ -99,7 +103,8 @@ TEST(Binary, SignalDuringStartupStillShutsDownCleanly) {
         DemoRun run = start_demo();
         // The handlers are in place once start-up has begun; the window, the song and the
         // scene data are still ahead.
-        ASSERT_TRUE(wait_for_text(run.trace, "startup", startup_timeout_s)) << describe(run);
+        ASSERT_TRUE(wait_for_text(run.child, run.trace, "startup", startup_timeout_s))
+            << describe(run);
         kill(run.child.pid, sig);
         finish(run, startup_timeout_s);
         expect_clean_exit(run);
@@ -111,10 +116,10 @@ TEST(Binary, SignalDuringStartupStillShutsDownCleanly) {
 
 TEST(Binary, SignalDuringShutdownDoesNotCutItShort) {
     DemoRun run = start_demo();
-    ASSERT_TRUE(wait_for_text(run.trace, "running", startup_timeout_s)) << describe(run);
+    ASSERT_TRUE(wait_for_text(run.child, run.trace, "running", startup_timeout_s)) << describe(run);
     kill(run.child.pid, SIGTERM);
     // Keep signalling while it shuts down; it may have ended already, which is fine.
-    for (int i = 0; i < 50 && !wait_for_text(run.trace, "ended", 0.0); ++i) {
+    for (int i = 0; i < 50 && !wait_for_text(run.child, run.trace, "ended", 0.0); ++i) {
         kill(run.child.pid, i % 2 ? SIGINT : SIGTERM);
         usleep(2000);
     }
@@ -149,4 +154,66 @@ TEST(Binary, VideoDriverWithoutOpenGlFailsWithOneMessage) {
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
     EXPECT_EQ(child_stdout(run.child), "");
     cleanup(run);
+}
+
+namespace {
+
+// Start-up with a bad soundtrack: one line on standard output, status 1, no frame drawn and
+// nothing left running.
+void expect_music_failure(const std::vector<EnvChange>& env, const std::string& message) {
+    DemoRun run = start_demo(env);
+    finish(run, startup_timeout_s);
+    ASSERT_TRUE(run.ended) << "hung\n" << describe(run);
+    ASSERT_TRUE(WIFEXITED(run.status)) << "crashed\n" << describe(run);
+    EXPECT_EQ(WEXITSTATUS(run.status), 1) << describe(run);
+    EXPECT_EQ(child_stdout(run.child), message + "\n") << describe(run);
+    EXPECT_EQ(read_text_file(run.trace), "startup\nfailed\n") << describe(run);
+    cleanup(run);
+}
+
+std::string write_temp(const std::string& bytes) {
+    std::string path = make_temp_file("oske-music");
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+}
+
+} // namespace
+
+TEST(Binary, MusicMissing) {
+    expect_music_failure({{"OSKE_TEST_MUSIC_PATH", "/nonexistent/music.xm"}},
+                         "couldn't find music.xm");
+}
+
+TEST(Binary, MusicEmptyGarbageOrADirectory) {
+    std::string empty = write_temp("");
+    std::string garbage_bytes;
+    for (int i = 0; i < 50000; ++i)
+        garbage_bytes += (char)((i * 7919) >> 3);
+    std::string garbage = write_temp(garbage_bytes);
+    std::string dir = make_temp_file("oske-dir");
+    unlink(dir.c_str());
+    mkdir(dir.c_str(), 0700);
+    for (const std::string& path : {empty, garbage, dir})
+        expect_music_failure({{"OSKE_TEST_MUSIC_PATH", path}},
+                             "couldn't load music.xm: error loading file");
+    unlink(empty.c_str());
+    unlink(garbage.c_str());
+    rmdir(dir.c_str());
+}
+
+TEST(Binary, MusicTruncated) {
+    std::string song = read_text_file(music_path);
+    ASSERT_GT(song.size(), 1000u);
+    // Cut in the sample data (libopenmpt would play it, silently short) and in the headers.
+    for (size_t cut : {song.size() / 2, song.size() - 1, (size_t)400, (size_t)100}) {
+        std::string path = write_temp(song.substr(0, cut));
+        std::string expected = cut > 1000 ? "couldn't load music.xm: the file is truncated"
+                                          : "couldn't load music.xm: error loading file";
+        expect_music_failure({{"OSKE_TEST_MUSIC_PATH", path}}, expected);
+        unlink(path.c_str());
+    }
+}
+
+TEST(Binary, UnknownAudioDriver) {
+    expect_music_failure({{"SDL_AUDIODRIVER", "no-such-driver"}}, "SDL_INIT_AUDIO fail");
 }

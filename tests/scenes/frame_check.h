@@ -25,7 +25,7 @@ inline void frame_check_begin(int width = frame_check_width, int height = frame_
     glViewport(0, 0, width, height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(45.0, width / (double)(float)height, 0.01, 1000.0);
+    gluPerspective(45.0, (double)(width / (float)height), 0.01, 1000.0);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glEnable(GL_BLEND);

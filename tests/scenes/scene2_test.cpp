@@ -122,6 +122,8 @@ TEST_F(Scene2Gl, StateOnExit) {
     glGetFloatv(GL_CURRENT_COLOR, colour);
     EXPECT_EQ(colour[0], 1.0f);
     EXPECT_EQ(colour[3], 1.0f); // fade is 1 mid-window
+    // The strokes go out as arrays; later drawers must not find the array switched on.
+    EXPECT_FALSE(glIsEnabled(GL_VERTEX_ARRAY));
 }
 
 TEST_F(Scene2Gl, FadesInOverTheFirstTenth) {

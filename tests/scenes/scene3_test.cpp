@@ -229,6 +229,7 @@ TEST_F(Scene3Gl, StateOnExit) {
     GLboolean depth_writes = GL_FALSE;
     glGetBooleanv(GL_DEPTH_WRITEMASK, &depth_writes);
     EXPECT_TRUE(depth_writes);
+    EXPECT_FALSE(glIsEnabled(GL_VERTEX_ARRAY));
 }
 
 TEST_F(Scene3Gl, MidWindowHoldsNavyAndOrangeRibbons) {

@@ -158,8 +158,10 @@ TEST_F(Scene6Gl, MidSceneShowsTheStrandColours) {
     scene6_draw(0.5f);
     std::vector<Rgba> frame = test_read_frame(frame_check_width, frame_check_height);
     EXPECT_GT(frame_check_changed(frame), 1000);
-    // Strands 8 … 11 are growing: odd ones draw red outlines over black, even ones orange.
+    // Strands 8 … 11 are growing: odd ones draw red outlines over black fans, strand 10 an
+    // orange outline over a navy fan.
     EXPECT_GT(frame_check_orange(frame), 30);
+    EXPECT_GT(frame_check_navy(frame), 30);
     EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
 }
 

@@ -14,6 +14,7 @@
 #include "scenes/scene9.h"
 #include "scenes/scenes.h"
 #include "support/gl_context.h"
+#include "frame_check.h"
 
 namespace {
 
@@ -143,7 +144,6 @@ class Scene9Gl : public ::testing::Test {
         // The window is shared by every suite of this executable: open it at full size and draw
         // into a corner, whatever size another suite asked for.
         ASSERT_TRUE(test_gl_open(1280, 720));
-        clear_colour = background_colour;
         diagram_lines_init();
         scene9_init();
     }
@@ -152,88 +152,82 @@ class Scene9Gl : public ::testing::Test {
         diagram_lines_free();
     }
 
-    // The frame as the main loop leaves it at this time of the demo: cleared, perspective,
-    // and blending on with the translucent function, as the background bands leave it.
-    static void begin_frame() {
-        glEnable(GL_LINE_SMOOTH);
-        glEnable(GL_POINT_SMOOTH);
-        glClearColor(clear_colour.x, clear_colour.y, clear_colour.z, 1.0f);
-        glLineWidth(1.0f);
-        glDepthMask(GL_TRUE);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        glViewport(0, 0, scene9_test_w, scene9_test_h);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        gluPerspective(45.0, (double)(scene9_test_w / (float)scene9_test_h), 0.01, 1000.0);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    }
-
+    // The frame as the main loop leaves it at this time of the demo, blending on as the
+    // background bands leave it.
     static std::vector<Rgba> draw(float progress) {
-        begin_frame();
+        frame_check_begin(scene9_test_w, scene9_test_h);
         scene9_draw(progress);
         EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
         return test_read_frame(scene9_test_w, scene9_test_h);
     }
 };
 
-int differing_pixels(const std::vector<Rgba>& frame, Rgba colour, int tolerance) {
+int bright_pixels(const std::vector<Rgba>& frame) {
     int n = 0;
     for (const Rgba& p : frame)
-        if (std::abs(p.r - colour.r) > tolerance || std::abs(p.g - colour.g) > tolerance ||
-            std::abs(p.b - colour.b) > tolerance)
-            ++n;
+        n += p.r > 230 && p.g > 230 && p.b > 230;
     return n;
 }
 
 } // namespace
 
 TEST_F(Scene9Gl, LeavesTheStateItPromises) {
-    begin_frame();
+    frame_check_begin(scene9_test_w, scene9_test_h);
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_DEPTH_TEST);
     scene9_draw(0.7f); // diagrams on the swarm are being drawn at this time
     EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
-    EXPECT_TRUE(glIsEnabled(GL_BLEND));
-    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-    GLint src = 0, dst = 0;
-    glGetIntegerv(GL_BLEND_SRC, &src);
-    glGetIntegerv(GL_BLEND_DST, &dst);
-    EXPECT_EQ(src, GL_SRC_ALPHA);
-    EXPECT_EQ(dst, GL_ONE);
-    GLfloat width = 0, colour[4] = {};
-    glGetFloatv(GL_LINE_WIDTH, &width);
+    EXPECT_TRUE(frame_check_enabled(GL_BLEND));
+    EXPECT_FALSE(frame_check_enabled(GL_DEPTH_TEST));
+    EXPECT_FALSE(frame_check_enabled(GL_TEXTURE_2D));
+    EXPECT_TRUE(frame_check_blend_is(GL_SRC_ALPHA, GL_ONE));
+    EXPECT_EQ(frame_check_float(GL_LINE_WIDTH), 1.0f);
+    GLfloat colour[4] = {};
     glGetFloatv(GL_CURRENT_COLOR, colour);
-    EXPECT_EQ(width, 1.0f);
     EXPECT_EQ(colour[0], 1.0f);
     EXPECT_EQ(colour[1], 1.0f);
     EXPECT_EQ(colour[2], 1.0f);
 }
 
 TEST_F(Scene9Gl, NothingButBackgroundAtBothEnds) {
-    const Rgba bg = {190, 196, 204, 255};
-    EXPECT_EQ(differing_pixels(draw(0.0f), bg, 1), 0);
-    EXPECT_EQ(differing_pixels(draw(1.0f), bg, 1), 0);
+    EXPECT_EQ(frame_check_changed(draw(0.0f), 1), 0);
+    EXPECT_EQ(frame_check_changed(draw(1.0f), 1), 0);
 }
 
 TEST_F(Scene9Gl, MidWindowShowsTheThreeStreamsAndTheCarpet) {
     std::vector<Rgba> frame = draw(0.5f);
-    int orange = 0, purple = 0, navy = 0, dark = 0;
-    for (const Rgba& p : frame) {
-        if (p.r > p.g + 40 && p.r > p.b + 40)
-            ++orange;
-        if (p.r > p.g + 25 && p.b > p.g + 25)
-            ++purple;
-        if (p.b > p.r + 40)
-            ++navy;
-        if (p.r + p.g + p.b < 3 * 140)
-            ++dark;
-    }
-    EXPECT_GT(orange, 50);
-    EXPECT_GT(purple, 50);
-    EXPECT_GT(navy, 50);
-    EXPECT_GT(dark, 500);
+    EXPECT_GT(frame_check_orange(frame), 500);
+    EXPECT_GT(frame_check_purple(frame), 500);
+    EXPECT_GT(frame_check_navy(frame), 500);
+    int dark = 0;
+    for (const Rgba& p : frame)
+        dark += p.r + p.g + p.b < 3 * 100;
+    EXPECT_GT(dark, 2000) << "the carpet's dark hairs";
+}
+
+TEST_F(Scene9Gl, FibresFlashOnTheBeatAndDieAwayWithinItsPulse) {
+    scene9_free(); // fresh trigger marks: each fires once per run
+    scene9_init();
+    const float p = 0.3f;
+    music_force_position(-1, 0);
+    demo_clock.seconds = 165.3f;
+    std::vector<Rgba> quiet = draw(p);
+    EXPECT_FALSE(scene9_triggers->fired_this_frame());
+
+    music_force_position(54, 0);
+    std::vector<Rgba> beat = draw(p);
+    EXPECT_TRUE(scene9_triggers->fired_this_frame());
+    EXPECT_GT(bright_pixels(beat), bright_pixels(quiet) + 200) << "white shimmer on the fibres";
+
+    // Past the 700 ms pulse the web is as it was without the beat.
+    music_force_position(54, 1);
+    demo_clock.seconds = 166.1f;
+    std::vector<Rgba> after = draw(p);
+    EXPECT_FALSE(scene9_triggers->fired_this_frame());
+    EXPECT_EQ(frame_check_changed(after, 0), frame_check_changed(quiet, 0));
+    int differing = 0;
+    for (size_t i = 0; i < after.size(); ++i)
+        differing += !frame_check_near(after[i], quiet[i], 0);
+    EXPECT_EQ(differing, 0);
+    music_force_position(-1, 0);
 }

@@ -125,3 +125,19 @@ bool wait_for_text(const std::string& path, const std::string& needle, double ti
     } while (std::chrono::steady_clock::now() < deadline);
     return false;
 }
+
+bool wait_for_text(const ChildProcess& child, const std::string& path, const std::string& needle,
+                   double timeout_s) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeout_s);
+    do {
+        if (read_text_file(path).find(needle) != std::string::npos)
+            return true;
+        siginfo_t info{};
+        // WNOWAIT: look without reaping, so child_wait still collects the status.
+        if (waitid(P_PID, (id_t)child.pid, &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+            info.si_pid == child.pid)
+            return read_text_file(path).find(needle) != std::string::npos;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    } while (std::chrono::steady_clock::now() < deadline);
+    return false;
+}

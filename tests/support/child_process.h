@@ -34,5 +34,8 @@ void child_cleanup(ChildProcess& child);
 std::string read_text_file(const std::string& path);
 // Polls `path` until it contains `needle` (true) or timeout_s passes (false).
 bool wait_for_text(const std::string& path, const std::string& needle, double timeout_s);
+// The same, giving up early (false) once the child has ended; the child is not reaped.
+bool wait_for_text(const ChildProcess& child, const std::string& path, const std::string& needle,
+                   double timeout_s);
 // A fresh, empty temporary file name (the file exists).
 std::string make_temp_file(const char* stem);

@@ -175,7 +175,9 @@ int main(int argc, char** argv) {
                         std::to_string(max_dims[0]) + "x" + std::to_string(max_dims[1]),
                     exit_usage);
     }
-    glGetError(); // start-up's own state is not a frame's fault
+    // Errors left by start-up (texture uploads, scene inits) count too, named as such.
+    GlErrorTally gl_errors;
+    collect_gl_errors(&gl_errors, -1);
 
     const std::vector<int>& times = options.frame_times;
     std::vector<bool> picks = contact_sheet_picks(options);
@@ -195,7 +197,6 @@ int main(int argc, char** argv) {
     }
 
     Progress progress = progress_begin((int)times.size(), options.quiet);
-    GlErrorTally gl_errors;
     int drawn = 0;
     bool ok = true, interrupted = false;
     for (size_t i = 0; i < times.size() && ok; ++i) {
@@ -243,7 +244,9 @@ int main(int argc, char** argv) {
 
     printf("oske-capture: drew %d frame%s, %d GL error%s", drawn, drawn == 1 ? "" : "s",
            gl_errors.count, gl_errors.count == 1 ? "" : "s");
-    if (gl_errors.count)
+    if (gl_errors.count && gl_errors.first_frame_ms < 0)
+        printf(" (first: %s at start-up)", gl_error_name(gl_errors.first));
+    else if (gl_errors.count)
         printf(" (first: %s at %d ms)", gl_error_name(gl_errors.first), gl_errors.first_frame_ms);
     printf("\n");
     fflush(stdout);
