@@ -71,7 +71,7 @@ void draw_diagram_lines(const DiagramLines& lines, const Vector3& colour, float 
     }
     glEnd();
 
-    glEnable(GL_DEPTH_TEST);
+    // The depth test is still on from above.
     glDepthMask(GL_TRUE);
     glLineWidth(1.0f);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);

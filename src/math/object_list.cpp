@@ -21,14 +21,25 @@ ListNode* ObjectList::push_newest(Vector3* item) {
 }
 
 bool ObjectList::seek(int n) {
+    // Same cursor and answer as stepping n times from the oldest node, but a target in the
+    // newer half is reached from the newest end, and the ends themselves at once.
     cursor = oldest;
-    bool moved = false;
-    for (int i = 0; i < n; ++i) {
-        moved = step_newer();
-        if (!moved)
-            break;
+    if (n <= 0 || !oldest)
+        return false;
+    const int last = count - 1;
+    if (n >= last) {
+        cursor = newest;
+        return n == last; // beyond the newest node the last requested step did not happen
     }
-    return moved;
+    if (n > last / 2) {
+        cursor = newest;
+        for (int i = last; i > n; --i)
+            cursor = cursor->older;
+    } else {
+        for (int i = 0; i < n; ++i)
+            cursor = cursor->newer;
+    }
+    return true;
 }
 
 bool ObjectList::step_newer() {

@@ -1,5 +1,7 @@
 #include "render/glow.h"
 
+#include <cstring>
+
 #include "math/matrix3.h"
 #include "render/gl.h"
 
@@ -26,7 +28,14 @@ void draw_glow_line(const Vector3& a, const Vector3& b, const Vector3& colour, f
 // Bottom-left, bottom-right, top-right, top-left of the rectangle turned by `angles`.
 static void panel_corners(const Vector3& centre, const Vector3& angles, float half_width,
                           float half_height, Vector3 corners[4]) {
-    const Matrix3 r = make_rotation(angles.x, angles.y, angles.z);
+    // Callers draw several copies of a panel at one set of angles: the matrix of the last
+    // angles is kept (compared bit for bit, so the result is exactly a fresh one).
+    static Vector3 last_angles;
+    static Matrix3 r = make_rotation(0.0f, 0.0f, 0.0f);
+    if (memcmp(&angles, &last_angles, sizeof angles) != 0) {
+        r = make_rotation(angles.x, angles.y, angles.z);
+        last_angles = angles;
+    }
     corners[0] = sum(centre, transformed(Vector3(-half_width, -half_height, 0.0f), r));
     corners[1] = sum(centre, transformed(Vector3(half_width, -half_height, 0.0f), r));
     corners[2] = sum(centre, transformed(Vector3(half_width, half_height, 0.0f), r));

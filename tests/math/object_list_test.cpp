@@ -45,6 +45,26 @@ TEST(ObjectList, SeekAndStepWalkTowardsNewerAndStopAtTheNewest) {
     list.remove_all();
 }
 
+TEST(ObjectList, SeekMatchesStepwiseWalkForEveryLengthAndTarget) {
+    for (int count = 0; count <= 7; ++count) {
+        ObjectList list = make_list(count);
+        for (int n = -2; n <= count + 2; ++n) {
+            // The plain walk: from the oldest node, n single steps, stopping at the newest.
+            ListNode* expected_cursor = list.oldest;
+            bool expected_moved = false;
+            for (int i = 0; i < n; ++i) {
+                expected_moved = expected_cursor && expected_cursor->newer;
+                if (!expected_moved)
+                    break;
+                expected_cursor = expected_cursor->newer;
+            }
+            EXPECT_EQ(list.seek(n), expected_moved) << count << " nodes, seek " << n;
+            EXPECT_EQ(list.cursor, expected_cursor) << count << " nodes, seek " << n;
+        }
+        list.remove_all();
+    }
+}
+
 TEST(ObjectList, RemovingTheNewestMovesACursorThatWasOnIt) {
     ObjectList list = make_list(3);
     list.seek(2);

@@ -284,6 +284,14 @@ TEST(Glow, PanelCornersAndState) {
                     red_colour, 1.0f, 0.0f);
     EXPECT_NEAR(test_read_pixel(600, 345).r, 230, 2);
     EXPECT_EQ(test_read_pixel(640, 300).r, 0);
+    // Back at no rotation the next panel lies flat again, and so does a repeat of the turn.
+    draw_glow_panel(Vector3(1000, 300, 0), Vector3(), 50, 30, red_colour, 1.0f, 0.0f);
+    EXPECT_NEAR(test_read_pixel(1047, 300).r, 230, 2);
+    EXPECT_EQ(test_read_pixel(1000, 345).r, 0);
+    draw_glow_panel(Vector3(600, 550, 0), Vector3(0, 0, (float)(0.5 * 3.141592)), 50, 30,
+                    red_colour, 1.0f, 0.0f);
+    EXPECT_NEAR(test_read_pixel(600, 595).r, 230, 2);
+    EXPECT_EQ(test_read_pixel(640, 550).r, 0);
 
     // The panels leave blending to the caller and the glow panel leaves the line width too.
     fresh_frame(1280, 720, 0.0f);
