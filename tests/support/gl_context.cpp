@@ -8,16 +8,25 @@
 
 static bool test_gl_is_open = false;
 
+// The offscreen driver's pbuffer keeps the size it was made with, so one window serves every
+// test of a process: it is made at least 1280 x 720, and a smaller request draws into its
+// bottom-left corner through the viewport, where test_read_frame reads.
+static int test_gl_width = 0;
+static int test_gl_height = 0;
+
 bool test_gl_open(int width, int height) {
-    if (test_gl_is_open) {
-        SDL_SetWindowSize(demo_window, width, height);
+    if (test_gl_is_open && width <= test_gl_width && height <= test_gl_height) {
         screen_width = width;
         screen_height = height;
         return true;
     }
+    if (test_gl_is_open)
+        test_gl_close(); // a larger frame than the pbuffer holds: start over with a bigger one
     WindowOptions options;
-    options.width = width;
-    options.height = height;
+    options.width = width > 1280 ? width : 1280;
+    options.height = height > 720 ? height : 720;
+    test_gl_width = options.width;
+    test_gl_height = options.height;
     options.hidden = true;
     if (!create_window(&demo_window, options))
         return false;
