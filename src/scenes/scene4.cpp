@@ -33,6 +33,7 @@ static float* scene4_mote_colours = nullptr;
 static Vector3* scene4_jet_down = nullptr;
 static Vector3* scene4_jet_up = nullptr;
 static float* scene4_jet_falloff = nullptr; // 1 − u, fainter towards the tip
+static float* scene4_jet_colours = nullptr; // this frame's RGBA per spark, reused by both jets
 
 void scene4_init() {
     scene4_motes = new Scene4Mote[scene4_mote_count];
@@ -63,6 +64,7 @@ void scene4_init() {
     scene4_jet_down = new Vector3[scene4_jet_points];
     scene4_jet_up = new Vector3[scene4_jet_points];
     scene4_jet_falloff = new float[scene4_jet_points];
+    scene4_jet_colours = new float[4 * scene4_jet_points];
     for (int k = 0; k < scene4_jet_points; ++k) {
         float u = (float)k / 2500.0f;
         // The huge multiplier scatters the angles: each jet becomes a cone of sparks.
@@ -93,6 +95,17 @@ Vector3 scene4_mote_position(int i, float spin, float& t_out) {
     float a = m.arm_angle - r; // the angle falls with the radius: the arm curls
     t_out = t;
     return Vector3(sinf(a) * r, 0.0f, cosf(a) * r);
+}
+
+// Orange sparks, each at the jet's alpha times its fall-off towards the tip.
+static void scene4_fill_jet_colours(float alpha) {
+    for (int k = 0; k < scene4_jet_points; ++k) {
+        float* c = scene4_jet_colours + 4 * k;
+        c[0] = orange_colour.x;
+        c[1] = orange_colour.y;
+        c[2] = orange_colour.z;
+        c[3] = alpha * scene4_jet_falloff[k];
+    }
 }
 
 void scene4_draw(float progress) {
@@ -139,12 +152,13 @@ void scene4_draw(float progress) {
     glEnable(GL_DEPTH_TEST);
     glPointSize(4);
     glDepthMask(GL_FALSE);
-    glBegin(GL_POINTS);
-    for (int i = 0; i < n; ++i) {
-        glColor4fv(scene4_mote_colours + 4 * i);
-        glVertex3fv(&scene4_mote_positions[i].x);
-    }
-    glEnd();
+    // Sent as arrays: the same vertices and colours as one call per vertex, far cheaper.
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, scene4_mote_positions);
+    glColorPointer(4, GL_FLOAT, 0, scene4_mote_colours);
+    glDrawArrays(GL_POINTS, 0, n);
+    glDisableClientState(GL_COLOR_ARRAY);
 
     // Mote cores, lit by the trigger pulse.
     glDepthMask(GL_TRUE);
@@ -152,10 +166,8 @@ void scene4_draw(float progress) {
     glEnable(GL_DEPTH_TEST);
     glPointSize(1);
     glColor4f(1, 1, 1, pulse * env);
-    glBegin(GL_POINTS);
-    for (int i = 0; i < n; ++i)
-        glVertex3fv(&scene4_mote_positions[i].x);
-    glEnd();
+    glDrawArrays(GL_POINTS, 0, n);
+    glDisableClientState(GL_VERTEX_ARRAY);
 
     // One draw every frame, whether or not the jets show: it shifts the shared sequence.
     float g = random_unit();
@@ -166,24 +178,19 @@ void scene4_draw(float progress) {
 
     // Jets: the downward cone twice as strong as the upward one.
     glPointSize(4);
-    float down_alpha = 2.0f * bright * env;
-    glBegin(GL_POINTS);
-    for (int k = 0; k < scene4_jet_points; ++k) {
-        glColor4f(orange_colour.x, orange_colour.y, orange_colour.z,
-                  down_alpha * scene4_jet_falloff[k]);
-        glVertex3fv(&scene4_jet_down[k].x);
-    }
-    glEnd();
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glColorPointer(4, GL_FLOAT, 0, scene4_jet_colours);
+    scene4_fill_jet_colours(2.0f * bright * env);
+    glVertexPointer(3, GL_FLOAT, 0, scene4_jet_down);
+    glDrawArrays(GL_POINTS, 0, scene4_jet_points);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     glDepthMask(GL_TRUE);
-    float up_alpha = bright * env;
-    glBegin(GL_POINTS);
-    for (int k = 0; k < scene4_jet_points; ++k) {
-        glColor4f(orange_colour.x, orange_colour.y, orange_colour.z,
-                  up_alpha * scene4_jet_falloff[k]);
-        glVertex3fv(&scene4_jet_up[k].x);
-    }
-    glEnd();
+    scene4_fill_jet_colours(bright * env);
+    glVertexPointer(3, GL_FLOAT, 0, scene4_jet_up);
+    glDrawArrays(GL_POINTS, 0, scene4_jet_points);
+    glDisableClientState(GL_COLOR_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
     glDepthMask(GL_TRUE);
     glDisable(GL_DEPTH_TEST);
 
@@ -227,11 +234,13 @@ void scene4_free() {
     delete[] scene4_jet_down;
     delete[] scene4_jet_up;
     delete[] scene4_jet_falloff;
+    delete[] scene4_jet_colours;
     scene4_motes = nullptr;
     scene4_mote_positions = nullptr;
     scene4_mote_colours = nullptr;
     scene4_jet_down = scene4_jet_up = nullptr;
     scene4_jet_falloff = nullptr;
+    scene4_jet_colours = nullptr;
     scene4_triggers.release();
     scene4_path.release();
 }

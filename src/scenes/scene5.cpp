@@ -50,7 +50,8 @@ void scene5_init() {
         f.spin_a = random_unit() * 360.0f;
         f.spin_b = random_unit() * 520.0f;
         f.swirl_from = (float)(random_unit() * 2.0 * pi_value);
-        f.swirl_to = (float)(random_unit() * 3.0 * pi_value);
+        // The triple is taken in single precision before π widens the product to double.
+        f.swirl_to = (float)(random_unit() * 3.0f * pi_value);
         f.radius_from = random_unit();
         f.radius_to = random_unit() * 5.0f;
     }

@@ -45,6 +45,16 @@ TEST(Scene5Init, DrawsThirteenValuesPerFloaterFromItsOwnSeed) {
     EXPECT_FLOAT_EQ(f.axis.x, 1.0f - 2.0f * u3);
     EXPECT_FLOAT_EQ(f.axis.z, 1.0f - 2.0f * u1);
     EXPECT_FLOAT_EQ(f.axis.y, 1.0f - 2.0f * u2);
+    float spin_a = random_unit() * 360.0f;
+    float spin_b = random_unit() * 520.0f;
+    float swirl_from = (float)(random_unit() * 2.0 * pi_value);
+    // u × 3 rounds to single precision first; the double product differs by one unit in the
+    // last place for this floater.
+    float swirl_to = (float)(random_unit() * 3.0f * pi_value);
+    EXPECT_EQ(f.spin_a, spin_a);
+    EXPECT_EQ(f.spin_b, spin_b);
+    EXPECT_EQ(f.swirl_from, swirl_from);
+    EXPECT_EQ(f.swirl_to, swirl_to);
     scene5_free();
 }
 
