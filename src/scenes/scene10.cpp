@@ -125,13 +125,15 @@ static void scene10_init_tiles() {
         tile.exit = sum(scaled(d, 6.5f * r), Vector3(0.0f, 15.0f, 0.0f));
         tile.offset = random_unit();
         tile.rate = random_unit() + 3.0f;
-        // The vector scale takes a float, so π is rounded before it multiplies.
+        // Each angle is formed with the double π and rounded once, as for the opening tiles.
         float r1 = random_unit(), r2 = random_unit(), r3 = random_unit();
-        tile.spin_from = scaled(scaled(Vector3(r3, r2, r1), 2.0f), (float)pi_value);
+        tile.spin_from = Vector3((float)(r3 * 2.0f * pi_value), (float)(r2 * 2.0f * pi_value),
+                                 (float)(r1 * 2.0f * pi_value));
         r1 = random_unit();
         r2 = random_unit();
         r3 = random_unit();
-        tile.spin_to = scaled(scaled(Vector3(r3, r2, r1), 4.0f), (float)pi_value);
+        tile.spin_to = Vector3((float)(r3 * 4.0f * pi_value), (float)(r2 * 4.0f * pi_value),
+                               (float)(r1 * 4.0f * pi_value));
     }
 }
 

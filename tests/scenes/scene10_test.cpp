@@ -231,3 +231,28 @@ TEST_F(Scene10Gl, TheSwarmIsDrawnOnlyFromItsStart) {
     EXPECT_EQ(differing(before, before_gone), 0);
     EXPECT_GT(differing(after, after_gone), 1000);
 }
+
+// The tiles' spin angles are formed per component with the double π and rounded once, like the
+// opening scene's tiles: replay the tile draws that follow the towers and the spokes.
+TEST(Scene10Data, TileSpinsRoundOnceFromTheDoublePi) {
+    Scene10Built built;
+    set_random_seed(16091u);
+    for (int k = 0; k < 150 * 4 + 15 * 200 * 7; ++k)
+        random_unit();
+    int exact = 0;
+    for (int j = 0; j < scene10_tile_count; ++j) {
+        for (int k = 0; k < 4; ++k)
+            random_unit();
+        float r[7];
+        for (int k = 1; k <= 6; ++k)
+            r[k] = random_unit();
+        const StreamTile& t = scene10_tiles[j];
+        exact += t.spin_from.x == (float)(r[3] * 2.0f * pi_value) &&
+                 t.spin_from.y == (float)(r[2] * 2.0f * pi_value) &&
+                 t.spin_from.z == (float)(r[1] * 2.0f * pi_value) &&
+                 t.spin_to.x == (float)(r[6] * 4.0f * pi_value) &&
+                 t.spin_to.y == (float)(r[5] * 4.0f * pi_value) &&
+                 t.spin_to.z == (float)(r[4] * 4.0f * pi_value);
+    }
+    EXPECT_EQ(exact, scene10_tile_count);
+}

@@ -131,6 +131,27 @@ TEST(Scene9Data, SwarmAndTriggers) {
         EXPECT_EQ(scene9_triggers->durations[i], 700);
 }
 
+// The tumble angles go through the float vector scale (π rounded first); the phases and rates
+// are formed in double and rounded once. Replay the fourteen draws of every stick.
+TEST(Scene9Data, StickValuesFollowTheirDrawsExactly) {
+    Scene9Built built;
+    set_random_seed(1091059u);
+    const float pi_f = (float)pi_value;
+    int exact = 0;
+    for (int i = 0; i < scene9_stick_count; ++i) {
+        float r[15];
+        for (int k = 1; k <= 14; ++k)
+            r[k] = random_unit();
+        const SwarmStick& s = scene9_swarm[i];
+        exact += s.angles_from.x == r[3] * 2.0f * pi_f && s.angles_from.z == r[1] * 2.0f * pi_f &&
+                 s.angles_to.y == r[5] * 2.0f * pi_f * 6.0f && s.length == 0.1f + 0.1f * r[7] &&
+                 s.polar_phase == (float)(2.0f * r[8] * pi_value) &&
+                 s.azimuth_rate == (float)(r[11] * 6.283184 * 4 + 5) &&
+                 s.radius_rate == (float)(r[13] * 6.283184 * 4 + 5) && s.cycle_phase == r[14];
+    }
+    EXPECT_EQ(exact, scene9_stick_count);
+}
+
 // ---- Frames in a real context ----
 
 namespace {
