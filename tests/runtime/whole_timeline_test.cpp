@@ -106,8 +106,14 @@ TEST(WholeTimeline, MemoryAndDescriptorsStayFlat) {
     EXPECT_EQ(gl_errors, 0);
     EXPECT_EQ(end[0].fds, start[0].fds) << "descriptors leaked over the timeline";
     EXPECT_EQ(end[1].fds, start[0].fds) << "descriptors leaked over the second pass";
+#if defined(__SANITIZE_ADDRESS__)
+    // AddressSanitizer keeps freed blocks in quarantine and has its own allocator: resident
+    // memory says nothing about our frames there, and the heap figure is not kept.
+    printf("memory bounds not checked under AddressSanitizer\n");
+#else
     // Bounds: 1 MB of heap over the 201 frames of pass 2, i.e. less than 5 kB kept per frame;
     // 4 MB resident (allocator fragmentation).
     EXPECT_LE(end[1].heap_kb - end[0].heap_kb, 1024) << "heap grew over the timeline";
     EXPECT_LE(end[1].rss_kb - end[0].rss_kb, 4 * 1024) << "memory grew over the timeline";
+#endif
 }
