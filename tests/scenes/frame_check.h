@@ -107,3 +107,26 @@ inline bool frame_check_depth_mask() {
     glGetBooleanv(GL_DEPTH_WRITEMASK, &m);
     return m == GL_TRUE;
 }
+
+struct FrameHues {
+    int background = 0, red = 0, navy = 0, orange = 0, dark = 0;
+};
+
+// Sorts pixels by hue: the palette colours over the grey-blue ground are easy to tell apart.
+inline FrameHues frame_check_hues(const std::vector<Rgba>& pixels) {
+    FrameHues c;
+    for (const Rgba& p : pixels) {
+        int r = p.r, g = p.g, b = p.b;
+        if (std::abs(r - 190) <= 2 && std::abs(g - 196) <= 2 && std::abs(b - 204) <= 2)
+            ++c.background;
+        else if (b - r > 40 && b > g)
+            ++c.navy;
+        else if (r - b > 40 && g - b > 15)
+            ++c.orange;
+        else if (r - g > 40 && std::abs(g - b) <= 12)
+            ++c.red;
+        else if (r < 100 && g < 100 && b < 100)
+            ++c.dark;
+    }
+    return c;
+}

@@ -87,29 +87,6 @@ TEST(Scene1Data, FadeStaysHiddenThenRisesSharply) {
     EXPECT_EQ(scene1_fade(1.0f), 0.0f);
 }
 
-struct Scene1Counts {
-    int background = 0, red = 0, navy = 0, orange = 0, dark = 0;
-};
-
-// Classifies pixels by hue: the palette colours over the grey-blue ground are easy to tell apart.
-Scene1Counts scene1_test_count(const std::vector<Rgba>& pixels) {
-    Scene1Counts c;
-    for (const Rgba& p : pixels) {
-        int r = p.r, g = p.g, b = p.b;
-        if (std::abs(r - 190) <= 2 && std::abs(g - 196) <= 2 && std::abs(b - 204) <= 2)
-            ++c.background;
-        else if (b - r > 40 && b > g)
-            ++c.navy;
-        else if (r - b > 40 && g - b > 15)
-            ++c.orange;
-        else if (r - g > 40 && std::abs(g - b) <= 12)
-            ++c.red;
-        else if (r < 100 && g < 100 && b < 100)
-            ++c.dark;
-    }
-    return c;
-}
-
 class Scene1Gl : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
@@ -132,7 +109,7 @@ TEST_F(Scene1Gl, NothingButBackgroundWhereFadeIsZero) {
         frame_check_begin();
         scene1_draw(progress);
         EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
-        Scene1Counts c = scene1_test_count(test_read_frame(frame_check_width, frame_check_height));
+        FrameHues c = frame_check_hues(test_read_frame(frame_check_width, frame_check_height));
         EXPECT_EQ(c.background, frame_check_width * frame_check_height) << "progress " << progress;
     }
 }
@@ -163,7 +140,7 @@ TEST_F(Scene1Gl, MidWindowShowsTheBandInItsThreeColours) {
     glGetFloatv(GL_LINE_WIDTH, &width);
     EXPECT_EQ(width, 1.0f);
 
-    Scene1Counts c = scene1_test_count(test_read_frame(frame_check_width, frame_check_height));
+    FrameHues c = frame_check_hues(test_read_frame(frame_check_width, frame_check_height));
     EXPECT_GT(c.red, 400);
     EXPECT_GT(c.navy, 400);
     EXPECT_GT(c.orange, 400);
@@ -176,7 +153,7 @@ TEST_F(Scene1Gl, LogoCaptionShowsInItsSlot) {
     frame_check_begin();
     scene1_draw(0.15f);
     EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
-    Scene1Counts c = scene1_test_count(test_read_frame(frame_check_width, frame_check_height));
+    FrameHues c = frame_check_hues(test_read_frame(frame_check_width, frame_check_height));
     EXPECT_GT(c.dark, 50);
 }
 

@@ -165,24 +165,6 @@ TEST(Scene3Data, SettledSticksAreDrawnWhereTheyCameToRest) {
     scene3_free();
 }
 
-struct Scene3Counts {
-    int background = 0, navy = 0, orange = 0;
-};
-
-Scene3Counts scene3_test_count(const std::vector<Rgba>& pixels) {
-    Scene3Counts c;
-    for (const Rgba& p : pixels) {
-        int r = p.r, g = p.g, b = p.b;
-        if (std::abs(r - 190) <= 2 && std::abs(g - 196) <= 2 && std::abs(b - 204) <= 2)
-            ++c.background;
-        else if (b - r > 40 && b > g)
-            ++c.navy;
-        else if (r - b > 40 && g - b > 15)
-            ++c.orange;
-    }
-    return c;
-}
-
 class Scene3Gl : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
@@ -200,11 +182,11 @@ class Scene3Gl : public ::testing::Test {
         music_force_position(-1, 0);
         scene3_free();
     }
-    Scene3Counts draw(float progress) {
+    FrameHues draw(float progress) {
         frame_check_begin();
         scene3_draw(progress);
         EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
-        return scene3_test_count(test_read_frame(frame_check_width, frame_check_height));
+        return frame_check_hues(test_read_frame(frame_check_width, frame_check_height));
     }
 };
 
@@ -233,7 +215,7 @@ TEST_F(Scene3Gl, StateOnExit) {
 }
 
 TEST_F(Scene3Gl, MidWindowHoldsNavyAndOrangeRibbons) {
-    Scene3Counts c = draw(0.5f);
+    FrameHues c = draw(0.5f);
     EXPECT_GT(c.navy, 1500);
     EXPECT_GT(c.orange, 1500);
     EXPECT_GT(c.background, frame_check_width * frame_check_height / 4);
@@ -267,10 +249,10 @@ TEST_F(Scene3Gl, SpinStepsBackOncePerFrameWithAFiredBeat) {
 
 TEST_F(Scene3Gl, BeatFlashesDiagramsWhileItsPulseLasts) {
     demo_clock.seconds = 50.0f;
-    Scene3Counts quiet = draw(0.5f);
+    FrameHues quiet = draw(0.5f);
     music_force_position(15, 44);
     demo_clock.seconds = 50.05f;
-    Scene3Counts beat = draw(0.5f);
+    FrameHues beat = draw(0.5f);
     EXPECT_GT(scene3_triggers.update(), 0.0f);
     // The burst adds fifty small diagrams over the same ribbons.
     EXPECT_LT(beat.background, quiet.background - 1000);
