@@ -8,6 +8,7 @@
 #include <libopenmpt/libopenmpt.hpp>
 
 #include "runtime/clock.h"
+#include "runtime/failure_message.h"
 
 MusicPlayer music_player;
 
@@ -24,8 +25,7 @@ bool music_position_forced() {
 }
 
 static void music_say(const char* message) {
-    std::printf("%s\n", message);
-    std::fflush(stdout);
+    failure_say(stdout, "%s", message);
 }
 
 bool MusicPlayer::open(const char* path, bool with_device) {
@@ -59,8 +59,7 @@ bool MusicPlayer::open(const char* path, bool with_device) {
     try {
         module = new openmpt::module(file, std::clog, {});
     } catch (const std::exception& e) {
-        std::printf("couldn't load music.xm: %s\n", e.what());
-        std::fflush(stdout);
+        failure_say(stdout, "couldn't load music.xm: %s", e.what());
         close();
         return false;
     } catch (...) {

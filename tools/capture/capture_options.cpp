@@ -129,7 +129,7 @@ static bool parse_size(const char* text, int* width, int* height, std::string* e
 
 bool parse_capture_options(int argc, char** argv, CaptureOptions* options, std::string* error) {
     CaptureOptions& o = *options;
-    o.music = music_default_path;
+    o.music = platform_default_music_path();
     bool from_given = false, to_given = false;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];

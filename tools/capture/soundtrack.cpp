@@ -81,13 +81,10 @@ bool write_soundtrack_wav(const std::string& music_path, const std::string& wav_
     std::unique_ptr<openmpt::module> module = load_module(music_path, error);
     if (!module)
         return false;
-    std::string partial = partial_name(wav_path);
-    FILE* f = fopen(partial.c_str(), "wb");
-    if (!f) {
-        *error = "cannot write '" + wav_path + "': " + strerror(errno);
+    std::string partial;
+    FILE* f = create_partial(wav_path, &partial, error);
+    if (!f)
         return false;
-    }
-    track_partial(partial);
     WavHeader header = wav_header(0);
     fwrite(header.bytes, 1, header.size, f);
 
@@ -126,5 +123,5 @@ bool write_soundtrack_wav(const std::string& music_path, const std::string& wav_
         return false;
     }
     *frames_out = (long long)frames;
-    return finish_partial(wav_path, error);
+    return finish_partial(partial, wav_path, error);
 }
