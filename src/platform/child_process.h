@@ -13,8 +13,10 @@ struct PlatformChild {
     intptr_t input = -1;  // the writing end of its standard input; -1 once closed
 };
 
-// True when the program is an executable somewhere on PATH.
+// True when the program is an executable somewhere on PATH (on Windows also beside ours).
 bool platform_program_on_path(const char* name);
+// Where a user must put the program for it to be found, said in a few words.
+std::string platform_program_wanted(const char* name);
 // Starts args[0] (looked up on PATH) with args, its standard input a pipe from us.
 bool platform_spawn_with_input(const std::vector<std::string>& args, PlatformChild* child,
                                std::string* error);

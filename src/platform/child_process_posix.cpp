@@ -33,6 +33,10 @@ bool platform_program_on_path(const char* name) {
     }
 }
 
+std::string platform_program_wanted(const char* name) {
+    return std::string("the ") + name + " program on PATH (Debian package " + name + ")";
+}
+
 bool platform_spawn_with_input(const std::vector<std::string>& args, PlatformChild* child,
                                std::string* error) {
     *child = PlatformChild{};

@@ -12,3 +12,8 @@ std::string platform_temp_dir();
 void platform_set_env_default(const char* name, const char* value);
 // Sets name=value, replacing what was there.
 void platform_set_env(const char* name, const char* value);
+// The SDL video driver that draws without showing anything, or nullptr where there is none and
+// a hidden window of the usual driver serves.
+const char* platform_headless_video_driver();
+// The characters that separate the folders of a path.
+const char* platform_path_separators();

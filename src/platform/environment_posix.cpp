@@ -18,3 +18,11 @@ void platform_set_env_default(const char* name, const char* value) {
 void platform_set_env(const char* name, const char* value) {
     setenv(name, value, 1);
 }
+
+const char* platform_headless_video_driver() {
+    return "offscreen";
+}
+
+const char* platform_path_separators() {
+    return "/";
+}

@@ -119,7 +119,8 @@ int main(int argc, char** argv) {
     // Installed now, not only at start-up, so that an interruption while the soundtrack is
     // decoded still lets us remove the partial files.
     demo_install_signal_handlers();
-    platform_set_env_default("SDL_VIDEODRIVER", "offscreen");
+    if (const char* headless = platform_headless_video_driver())
+        platform_set_env_default("SDL_VIDEODRIVER", headless);
 
     const bool draws =
         !options.out_dir.empty() || !options.contact_sheet.empty() || !options.video.empty();
@@ -129,8 +130,7 @@ int main(int argc, char** argv) {
         if (!file->empty() && !check_output_file(*file, &error))
             return fail(error);
     if (!options.video.empty() && !platform_program_on_path("ffmpeg"))
-        return fail("ffmpeg is not installed: --video needs the ffmpeg program on PATH "
-                    "(Debian package ffmpeg)");
+        return fail("ffmpeg is not installed: --video needs " + platform_program_wanted("ffmpeg"));
     if (!check_soundtrack(options.music, &error))
         return fail(error);
 

@@ -6,13 +6,14 @@
 
 #include <stb_image_write.h>
 
+#include "platform/environment.h"
 #include "platform/input_file.h"
 #include "platform/output_file.h"
 
 static std::vector<std::string> output_partials;
 
 static std::string directory_of(const std::string& path) {
-    size_t slash = path.find_last_of('/');
+    size_t slash = path.find_last_of(platform_path_separators());
     if (slash == std::string::npos)
         return ".";
     if (slash == 0)
@@ -35,7 +36,7 @@ static bool probe_writable(const std::string& dir, std::string* error) {
 bool prepare_output_dir(const std::string& dir, std::string* error) {
     // mkdir -p: make each missing component in turn.
     for (size_t i = 1; i <= dir.size(); ++i) {
-        if (i < dir.size() && dir[i] != '/')
+        if (i < dir.size() && !strchr(platform_path_separators(), dir[i]))
             continue;
         std::string why;
         if (!platform_make_dir(dir.substr(0, i), &why)) {
