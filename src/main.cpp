@@ -10,5 +10,8 @@ int main(int, char**) {
         options.music_path = path;
     // Test-only: appends the life-cycle milestones (start-up, running, shut-down) to a file.
     options.trace_path = getenv("OSKE_TEST_TRACE");
+    // Test-only: ends the timeline after the first frame past this time (ms).
+    if (const char* end = getenv("OSKE_TEST_LAST_FRAME_MS"))
+        options.last_frame_ms = atoi(end);
     return demo_run(options);
 }

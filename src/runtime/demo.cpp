@@ -244,7 +244,7 @@ int demo_run(const DemoOptions& options) {
         music_player.pump();
         if (++frames == 1)
             demo_trace("running");
-        if (demo_frame_is_last(frame_ms))
+        if (demo_frame_is_last(frame_ms) || frame_ms > options.last_frame_ms)
             break;
     }
     demo_trace("frames %ld last %d", frames, frame_ms);

@@ -6,12 +6,14 @@
 #include <SDL.h>
 #include <csignal>
 
+#include "runtime/timeline.h"
 #include "runtime/window.h"
 
 struct DemoOptions {
     const char* music_path;           // the soundtrack to load
     bool audio = true;                // false: no audio device, the song is decoded for positions
     const char* trace_path = nullptr; // test-only: life-cycle milestones are appended here
+    int last_frame_ms = demo_last_frame_ms; // test-only: an earlier end of the timeline
     WindowOptions window;
 };
 
