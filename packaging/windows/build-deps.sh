@@ -57,6 +57,9 @@ build_libraries() {
         -DSDL_SHARED=ON -DSDL_STATIC=OFF -DSDL_TEST=OFF -DSDL2_DISABLE_SDL2MAIN=OFF >>"$log" 2>&1
     cmake --build "$work/sdl2-build" -j"$jobs" >>"$log" 2>&1
     cmake --install "$work/sdl2-build" >>"$log" 2>&1
+    # Their licences travel with the release.
+    mkdir -p "$sysroot/share/oske-licences"
+    cp "$sdl_src/LICENSE.txt" "$sysroot/share/oske-licences/SDL2.txt"
 
     # --- libopenmpt: its own configure, every optional library off. Static, so that its C++
     # interface is linked into our programs with the one C++ runtime they carry themselves. ---
@@ -70,6 +73,7 @@ build_libraries() {
         CC=$HOST-gcc-posix CXX=$HOST-g++-posix >>"$log" 2>&1
     make -j"$jobs" >>"$log" 2>&1
     make install >>"$log" 2>&1
+    cp "$openmpt_src/LICENSE" "$sysroot/share/oske-licences/libopenmpt.txt"
 
     echo "$want" >"$stamp"
     echo "Windows dependencies ready in $sysroot"

@@ -25,8 +25,6 @@ ExternalProject_Add(oske_host
   BINARY_DIR ${OSKE_HOST_DIR}
   CMAKE_ARGS -DCMAKE_BUILD_TYPE=${CMAKE_BUILD_TYPE} -DOSKE_BUILD_TESTS=OFF -DOSKE_BUILD_BENCH=OFF
              -DOSKE_WINE_TEST_TOOLS=ON
-  BUILD_COMMAND ${CMAKE_COMMAND} --build ${OSKE_HOST_DIR} --parallel 2
-                --target oske_compose oske_pictures oske-capture oske_frame_diff
   INSTALL_COMMAND ""
   BUILD_ALWAYS ON
   BUILD_BYPRODUCTS ${OSKE_HOST_COMPOSE} ${OSKE_HOST_PICTURES} ${OSKE_HOST_CAPTURE}

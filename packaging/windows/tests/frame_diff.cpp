@@ -7,10 +7,6 @@
 //       than MAX_PIXELS pixels differ or any channel by more than MAX_CHANNEL
 //   oske_frame_diff drawn SHOT.xwd MIN_COLOURS
 //       status 1 when the screenshot (xwd, 24/32 bits per pixel) has fewer distinct colours
-#define STB_IMAGE_IMPLEMENTATION
-#define STBI_ONLY_PNG
-#include <stb_image.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -18,6 +14,8 @@
 #include <cstring>
 #include <set>
 #include <vector>
+
+#include <stb_image.h>
 
 static int compare(const char* a_path, const char* b_path, long max_pixels, int max_channel) {
     int aw, ah, bw, bh, n;
@@ -79,7 +77,8 @@ static int drawn(const char* path, long min_colours) {
     for (uint32_t y = 0; y < height; y++)
         for (uint32_t x = 0; x < width; x++) {
             const unsigned char* p = &data[pixels + (size_t)y * bytes_per_line + x * 4];
-            uint32_t v = byte_order ? big_endian(p) : (uint32_t)p[3] << 24 | p[2] << 16 | p[1] << 8 | p[0];
+            uint32_t v =
+                byte_order ? big_endian(p) : (uint32_t)p[3] << 24 | p[2] << 16 | p[1] << 8 | p[0];
             seen.insert(v & 0xffffff);
         }
     printf("%s: %u x %u, %zu distinct colours\n", path, width, height, seen.size());
