@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # oske-capture.exe under Wine draws one frame in each scene as the Linux oske-capture does: the
 # same pixels but for the few that the two C runtimes' last-bit differences in sinf/cosf move.
-#   capture_frames.sh LINUX_CAPTURE FRAME_DIFF MAX_PIXELS MAX_CHANNEL
-linux_capture=$1 frame_diff=$2 max_pixels=$3 max_channel=$4
+#   capture_frames.sh LINUX_CAPTURE LINUX_MUSIC FRAME_DIFF MAX_PIXELS MAX_CHANNEL
+linux_capture=$1 linux_music=$2 frame_diff=$3 max_pixels=$4 max_channel=$5
 source "$(dirname "$0")/wine_env.sh"
 
 times=12000,30000,50000,69000,90000,112000,132000,151000,170000,190000
@@ -10,7 +10,7 @@ status=0
 oske_wine_run 600 capture oske-capture.exe --frames $times --out frames --quiet || status=$?
 [[ $status == 0 ]] || oske_fail "oske-capture.exe status $status: $(cat "$work/capture.err")"
 SDL_VIDEODRIVER=offscreen LIBGL_ALWAYS_SOFTWARE=1 \
-    "$linux_capture" --frames $times --out "$work/linux" --quiet >"$work/linux.out" 2>&1 ||
+    "$linux_capture" --music "$linux_music" --frames $times --out "$work/linux" --quiet >"$work/linux.out" 2>&1 ||
     oske_fail "Linux oske-capture failed: $(cat "$work/linux.out")"
 
 failed=0

@@ -19,8 +19,9 @@ cmp -s music.xm "$music" || fail "music.xm is not the composed soundtrack"
 grep -q $'\r$' README.txt || fail "README.txt has no Windows line ends"
 
 # The DLLs Windows itself provides (those the programs and SDL2 import).
-system_dlls=" advapi32.dll gdi32.dll glu32.dll imm32.dll kernel32.dll msvcrt.dll ole32.dll
-  oleaut32.dll opengl32.dll setupapi.dll shell32.dll user32.dll version.dll winmm.dll "
+system_dlls=" advapi32.dll gdi32.dll glu32.dll imm32.dll kernel32.dll msvcrt.dll ole32.dll "
+system_dlls+="oleaut32.dll opengl32.dll rpcrt4.dll setupapi.dll shell32.dll user32.dll "
+system_dlls+="version.dll winmm.dll "
 for f in *.exe *.dll; do
     for dll in $("$objdump" -p "$f" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z'); do
         if [[ $system_dlls != *" $dll "* ]] && ! ls | tr 'A-Z' 'a-z' | grep -qx "$dll"; then
@@ -37,6 +38,6 @@ for f in oske.exe oske-capture.exe; do
     for type in 14 16 24; do # group icon, version, manifest
         grep -q -- "--type=$type " <<<"$resources" || fail "$f lacks resources of type $type"
     done
-    wrestool -x --type=24 "$f" | grep -q 'PerMonitorV2' || fail "$f does not declare DPI awareness"
+    wrestool -x --raw --type=24 "$f" | grep -q 'PerMonitorV2' || fail "$f does not declare DPI awareness"
 done
 echo "release folder complete: $(ls | tr '\n' ' ')"

@@ -6,14 +6,17 @@ source "$(dirname "$0")/wine_env.sh"
 
 export OSKE_TEST_TRACE=trace.txt
 oske_wine_start 180 oske oske.exe
-oske_wait_for 120 grep -q '^running' trace.txt ||
+oske_wait_for 120 grep -qs '^running' trace.txt ||
     oske_fail "no frame presented within 120 s; $(cat "$work/oske.out" "$work/oske.err")"
 window=$(timeout 30 xdotool search --sync --onlyvisible --name '^Quorvent::OSKE$' | head -n1) ||
     oske_fail "no window named Quorvent::OSKE"
-# A second of frames, then what the window shows.
-sleep 1
-xwd -id "$window" -silent >"$work/shot.xwd"
-"$frame_diff" drawn "$work/shot.xwd" 16 || oske_fail "the window shows no drawn picture"
+# The first seconds are the bare background; then the tiles stream in, in many colours.
+window_drawn() {
+    xwd -id "$window" -silent >"$work/shot.xwd" && "$frame_diff" drawn "$work/shot.xwd" 64
+}
+oske_wait_for 60 window_drawn >"$work/shots.log" ||
+    oske_fail "the window shows no drawn picture: $(tail -n1 "$work/shots.log")"
+tail -n1 "$work/shots.log"
 
 xdotool windowfocus --sync "$window"
 xdotool key q
