@@ -232,7 +232,8 @@ TEST(Capture, HelpExplainsEveryOption) {
     ASSERT_EQ(r.status, 0);
     for (const char* option :
          {"--frames", "--from", "--to", "--fps", "--every", "--out", "--contact-sheet", "--wav",
-          "--video", "--size", "--music", "--strict", "--quiet", "--dry-run", "e.g."})
+          "--video", "--size", "--music", "--native", "--strict", "--quiet", "--dry-run",
+          "GALLIUM_OVERRIDE_CPU_CAPS=sse4.1", "e.g."})
         EXPECT_NE(r.out.find(option), std::string::npos) << option;
 }
 

@@ -120,6 +120,8 @@ int main(int argc, char** argv) {
     // decoded still lets us remove the partial files.
     demo_install_signal_handlers();
     platform_set_env_default("SDL_VIDEODRIVER", "offscreen");
+    if (!options.native)
+        platform_set_env(capture_pin_variable, capture_pin_value);
 
     const bool draws =
         !options.out_dir.empty() || !options.contact_sheet.empty() || !options.video.empty();
