@@ -16,7 +16,6 @@
 #include "runtime/music_player.h"
 #include "runtime/scene_data.h"
 #include "runtime/timeline.h"
-#include "runtime/xm_check.h"
 #include "scenes/scenes.h"
 
 int screen_width = 1280;
@@ -117,15 +116,6 @@ int demo_startup(const DemoOptions& options) {
         return 1;
     }
     if (!music_player.open(options.music_path, options.audio)) {
-        music_player.close();
-        SDL_Quit();
-        demo_trace("failed");
-        demo_trace_close();
-        return 1;
-    }
-    // A truncated song would load and play as far as it goes, then stop in silence.
-    if (xm_check_file(options.music_path) == XmCheck::truncated) {
-        failure_say(stdout, "couldn't load music.xm: the file is truncated");
         music_player.close();
         SDL_Quit();
         demo_trace("failed");

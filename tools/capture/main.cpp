@@ -121,6 +121,8 @@ int main(int argc, char** argv) {
     demo_install_signal_handlers();
     if (const char* headless = platform_headless_video_driver())
         platform_set_env_default("SDL_VIDEODRIVER", headless);
+    if (!options.native)
+        platform_set_env(capture_pin_variable, capture_pin_value);
 
     const bool draws =
         !options.out_dir.empty() || !options.contact_sheet.empty() || !options.video.empty();

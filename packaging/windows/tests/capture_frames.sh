@@ -5,6 +5,9 @@
 linux_capture=$1 linux_music=$2 frame_diff=$3 max_pixels=$4 max_channel=$5
 source "$(dirname "$0")/wine_env.sh"
 
+# The capture pins Mesa's llvmpipe to SSE4.1 through its environment; under Wine, Mesa is a
+# Linux library that reads the Linux environment, so the pin is given from here.
+export GALLIUM_OVERRIDE_CPU_CAPS=sse4.1
 times=12000,30000,50000,69000,90000,112000,132000,151000,170000,190000
 status=0
 oske_wine_run 600 capture oske-capture.exe --frames $times --out frames --quiet || status=$?
