@@ -10,10 +10,11 @@ find_program(OSKE_OBJDUMP x86_64-w64-mingw32-objdump REQUIRED)
 
 # Frames may differ from the Linux build's where the mingw and glibc sinf/cosf disagree in the
 # last bit: at most this many pixels per frame, each channel by at most this much.
-set(OSKE_WINE_FRAME_MAX_PIXELS 30000 CACHE STRING "Pixels a Windows frame may differ in")
-set(OSKE_WINE_FRAME_MAX_CHANNEL 255 CACHE STRING "Largest channel difference of those pixels")
+set(OSKE_WINE_FRAME_MAX_PIXELS 30000)
+set(OSKE_WINE_FRAME_MAX_CHANNEL 255)
 
 add_executable(oske_wine_crash tests/crash.c)
+add_executable(oske_fake_ffmpeg tests/fake_ffmpeg.c)
 
 set(zip ${PROJECT_BINARY_DIR}/oske-${PROJECT_VERSION}-win64.zip)
 set(unpacked ${CMAKE_CURRENT_BINARY_DIR}/wine-tests)
@@ -40,7 +41,10 @@ add_test(NAME windows.wine_capture_frames
 add_test(NAME windows.wine_capture_wav
   COMMAND bash ${tests}/capture_wav.sh ${OSKE_HOST_CAPTURE} ${OSKE_HOST_DIR}/music.xm)
 
-set(OSKE_WINE_TESTS windows.release_folder windows.wine_start_draw_quit windows.wine_timeline_end
+add_test(NAME windows.wine_video_pipe
+  COMMAND bash ${tests}/video_pipe.sh $<TARGET_FILE:oske_fake_ffmpeg>)
+
+set(OSKE_WINE_TESTS windows.wine_video_pipe windows.release_folder windows.wine_start_draw_quit windows.wine_timeline_end
   windows.wine_missing_music windows.wine_crash_fails windows.wine_capture_frames
   windows.wine_capture_wav)
 set_tests_properties(${OSKE_WINE_TESTS} PROPERTIES
