@@ -60,10 +60,12 @@ AccentReport trigger_accents(const SongAudio& song, const std::vector<float>& fl
             a.seconds = song_seconds(song, found->second->frame);
             a.strength = onset_strength(flux, song.rate, found->second->frame);
         }
-        if (a.section >= 0)
+        // Without trigger-free beats to compare with there is no ratio (0, as if unheard); over
+        // beats that are silent every onset is an accent.
+        if (a.heard && a.section >= 0 && report.section_beat_count[a.section] > 0) {
             a.beat_median = report.section_beat_median[a.section];
-        if (a.heard)
             a.ratio = a.beat_median > 0 ? a.strength / a.beat_median : HUGE_VAL;
+        }
         report.positions.push_back(a);
     }
     std::vector<double> ratios;

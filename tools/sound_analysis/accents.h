@@ -21,7 +21,7 @@ struct TriggerAccent {
     double seconds = 0;
     float strength = 0;
     float beat_median = 0; // of the section's trigger-free beats
-    double ratio = 0;      // 0 when not heard
+    double ratio = 0;      // 0 when not heard or its section has no trigger-free beat
 };
 
 struct AccentReport {
