@@ -20,32 +20,21 @@ namespace {
 
 const char* song_path = OSKE_BUILD_DIR "/music.xm";
 
-// One render of the song and everything measured on it, shared by the tests below.
-struct SongFigures {
+// One render of the song per process, shared by the tests below; each measures what it needs.
+struct RenderedSong {
     bool rendered = false;
-    double seconds = 0;
-    LoudnessSummary loudness;
-    AccentReport accents;
-    double audible_end = 0;
+    SongAudio audio;
 };
 
-const SongFigures& song_figures() {
-    static SongFigures figures = [] {
-        SongFigures f;
-        SongAudio song;
+const RenderedSong& rendered_song() {
+    static RenderedSong song = [] {
+        RenderedSong r;
         std::string error;
-        f.rendered = render_song(song_path, &song, &error);
-        EXPECT_TRUE(f.rendered) << error;
-        if (!f.rendered)
-            return f;
-        const float* pcm = song.samples.data();
-        f.seconds = song_seconds(song, song.frames);
-        EXPECT_TRUE(measure_loudness(pcm, song.frames, song.rate, &f.loudness, nullptr));
-        f.accents = trigger_accents(song, onset_flux(pcm, song.frames, song.rate));
-        f.audible_end = audible_end_seconds(pcm, song.frames, song.rate, -70.0);
-        return f;
+        r.rendered = render_song(song_path, &r.audio, &error);
+        EXPECT_TRUE(r.rendered) << error;
+        return r;
     }();
-    return figures;
+    return song;
 }
 
 std::string describe(const TriggerAccent& a) {
@@ -56,30 +45,37 @@ std::string describe(const TriggerAccent& a) {
 }
 
 TEST(SoundtrackSong, EveryTriggerPositionIsAnAccentOverItsSectionsBeats) {
-    const SongFigures& f = song_figures();
-    ASSERT_TRUE(f.rendered);
-    ASSERT_FALSE(f.accents.positions.empty());
+    const RenderedSong& song = rendered_song();
+    ASSERT_TRUE(song.rendered);
+    const SongAudio& a = song.audio;
+    AccentReport accents = trigger_accents(a, onset_flux(a.samples.data(), a.frames, a.rate));
+    ASSERT_FALSE(accents.positions.empty());
     std::string weak;
-    for (const TriggerAccent& a : f.accents.positions)
-        if (!a.heard || a.ratio < accent_ratio_floor)
-            weak += describe(a);
-    EXPECT_EQ(f.accents.below, 0) << "accent ratio under " << accent_ratio_floor << " of "
-                                  << f.accents.positions.size() << " positions:\n"
-                                  << weak;
+    for (const TriggerAccent& p : accents.positions)
+        if (!p.heard || p.ratio < accent_ratio_floor)
+            weak += describe(p);
+    EXPECT_EQ(accents.below, 0) << "accent ratio under " << accent_ratio_floor << " of "
+                                << accents.positions.size() << " positions:\n"
+                                << weak;
 }
 
 TEST(SoundtrackSong, IsMasteredToMinus14LufsUnderMinus1DbTruePeak) {
-    const SongFigures& f = song_figures();
-    ASSERT_TRUE(f.rendered);
-    EXPECT_GE(f.loudness.integrated_lufs, -15.0);
-    EXPECT_LE(f.loudness.integrated_lufs, -13.0);
-    EXPECT_LE(f.loudness.true_peak_dbtp, -1.0);
+    const RenderedSong& song = rendered_song();
+    ASSERT_TRUE(song.rendered);
+    LoudnessSummary loudness;
+    ASSERT_TRUE(measure_loudness(song.audio.samples.data(), song.audio.frames, song.audio.rate,
+                                 &loudness, nullptr));
+    EXPECT_GE(loudness.integrated_lufs, -15.0);
+    EXPECT_LE(loudness.integrated_lufs, -13.0);
+    EXPECT_LE(loudness.true_peak_dbtp, -1.0);
 }
 
 TEST(SoundtrackSong, NothingIsAudibleAfterTheDemoEnds) {
-    const SongFigures& f = song_figures();
-    ASSERT_TRUE(f.rendered);
-    EXPECT_LE(f.audible_end, 199.8) << "the song renders " << f.seconds << " s";
+    const RenderedSong& song = rendered_song();
+    ASSERT_TRUE(song.rendered);
+    const SongAudio& a = song.audio;
+    EXPECT_LE(audible_end_seconds(a.samples.data(), a.frames, a.rate, -70.0), 199.8)
+        << "the song renders " << song_seconds(a, a.frames) << " s";
 }
 
 TEST(SoundtrackSong, ComposingTwiceGivesTheBuiltBytes) {
