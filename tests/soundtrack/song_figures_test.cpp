@@ -1,17 +1,19 @@
-// The composed soundtrack as the demo plays it: every trigger position heard as an accent,
-// mastered to -14 LUFS without touching -1 dBTP, silent by the end of the demo, and composed
-// byte for byte the same every time.
+// The composed soundtrack as the demo plays it: rendered sample for sample as the player
+// decodes it, every trigger position heard as an accent, mastered to -14 LUFS without touching
+// -1 dBTP, silent by the end of the demo, and composed byte for byte the same every time.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <libopenmpt/libopenmpt.hpp>
 #include <string>
 #include <vector>
 
 #include "accents.h"
 #include "loudness.h"
 #include "onsets.h"
+#include "runtime/music_player.h"
 #include "signal_figures.h"
 #include "song.h"
 #include "song_render.h"
@@ -42,6 +44,27 @@ std::string describe(const TriggerAccent& a) {
     std::snprintf(text, sizeof text, "(%d, %d) %.2f s %s: %s\n", a.order, a.row, a.seconds,
                   a.lists.c_str(), a.heard ? std::to_string(a.ratio).c_str() : "never reached");
     return text;
+}
+
+// The measurements hear what the demo plays: libopenmpt's samples read as the player reads
+// them, every row in time order from the first frame on.
+TEST(SoundtrackSong, IsRenderedAsThePlayerDecodesIt) {
+    const RenderedSong& song = rendered_song();
+    ASSERT_TRUE(song.rendered);
+    std::ifstream file(song_path, std::ios::binary);
+    openmpt::module module(file);
+    module.set_repeat_count(0);
+    std::vector<float> direct, block((size_t)music_read_frames * 2);
+    while (size_t n = module.read_interleaved_stereo(music_rate, music_read_frames, block.data()))
+        direct.insert(direct.end(), block.begin(), block.begin() + (long)n * 2);
+    EXPECT_EQ(song.audio.rate, music_rate);
+    EXPECT_EQ(song.audio.frames * 2, (int64_t)song.audio.samples.size());
+    EXPECT_TRUE(direct == song.audio.samples);
+    ASSERT_FALSE(song.audio.rows.empty());
+    EXPECT_EQ(song.audio.rows[0].frame, 0);
+    for (size_t i = 1; i < song.audio.rows.size(); ++i)
+        ASSERT_GT(song.audio.rows[i].frame, song.audio.rows[i - 1].frame) << "row mark " << i;
+    EXPECT_LT(song.audio.rows.back().frame, song.audio.frames);
 }
 
 TEST(SoundtrackSong, EveryTriggerPositionIsAnAccentOverItsSectionsBeats) {
