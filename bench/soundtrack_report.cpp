@@ -44,9 +44,9 @@ static void print_tempo(const SongAudio& song) {
                     song.rows[0].bpm);
     for (const TempoChange& c : changes)
         std::printf("  %7.2f s at (%2d, %2d): row %.4f s -> %.4f s (speed %d -> %d, %d -> %d "
-                    "BPM)\n",
+                    "BPM; the rows before measured %.4f s)\n",
                     c.seconds, c.order, c.row, c.old_row_seconds, c.new_row_seconds, c.old_speed,
-                    c.new_speed, c.old_bpm, c.new_bpm);
+                    c.new_speed, c.old_bpm, c.new_bpm, c.measured_old_row_seconds);
 }
 
 static void print_accent(const TriggerAccent& a) {
