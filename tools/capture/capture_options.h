@@ -26,6 +26,7 @@ struct CaptureOptions {
     bool strict = false;
     bool quiet = false;
     bool help = false;
+    bool version = false;
     bool dry_run = false; // print the run's frame times and stop
 };
 
