@@ -13,6 +13,7 @@
 #include "loudness.h"
 #include "onsets.h"
 #include "plots.h"
+#include "runtime/trigger_positions.h"
 #include "signal_figures.h"
 #include "song_render.h"
 
@@ -67,6 +68,18 @@ static void print_accents(const AccentReport& report) {
                 "= accent ratio, lists\n");
     for (const TriggerAccent& a : report.positions)
         print_accent(a);
+    std::printf("\nper list:  positions  below %.1f  median ratio\n", accent_ratio_floor);
+    for (const TriggerList* list : trigger_lists) {
+        std::vector<double> ratios;
+        int below = 0;
+        for (const TriggerAccent& a : report.positions)
+            if (accent_in_list(a, list->owner)) {
+                ratios.push_back(a.ratio);
+                below += a.ratio < accent_ratio_floor;
+            }
+        std::printf("  %-14s %5zu  %9d  %12.2f\n", list->owner, ratios.size(), below,
+                    median_of(ratios));
+    }
     std::printf("\nten weakest:\n");
     for (int i : weakest_accents(report, 10))
         print_accent(report.positions[i]);
@@ -115,8 +128,12 @@ int main(int argc, char** argv) {
     std::printf("sample peak          %7.2f dBFS\n", loud.sample_peak_dbfs);
     std::printf("side to mid          %7.2f dB    (wanted at least -10)\n",
                 side_to_mid_db(pcm, song.frames));
-    std::printf("energy below 30 Hz   %7.2f dB of the whole\n",
-                low_band_share_db(pcm, song.frames, song.rate, 30.0));
+    std::vector<double> spectrum = average_power_spectrum(pcm, song.frames);
+    std::printf(
+        "energy below 30 Hz   %7.2f dB of the whole (below 20 Hz %.1f, 40 Hz %.1f, 60 Hz "
+        "%.1f)\n",
+        low_band_share_db(spectrum, song.rate, 30.0), low_band_share_db(spectrum, song.rate, 20.0),
+        low_band_share_db(spectrum, song.rate, 40.0), low_band_share_db(spectrum, song.rate, 60.0));
     std::printf("audible end          %7.2f s     (last sample above %.0f dBFS; wanted by %.1f)\n",
                 audible_end_seconds(pcm, song.frames, song.rate, report_audible_dbfs),
                 report_audible_dbfs, report_end_seconds);
@@ -134,13 +151,17 @@ int main(int argc, char** argv) {
     LogMel picture = log_mel_spectrogram(mono, picture_bank, onset_hop);
     const std::string spectrogram_png = png_dir + "/soundtrack_spectrogram.png";
     const std::string loudness_png = png_dir + "/soundtrack_loudness.png";
+    const std::string similarity_png = png_dir + "/soundtrack_self_similarity.png";
     if (!write_plot_png(spectrogram_png, spectrogram_plot(picture, song, sections), &error) ||
         !write_plot_png(loudness_png,
                         loudness_plot(curve, song, sections, section_lufs, report_target_lufs),
+                        &error) ||
+        !write_plot_png(similarity_png, self_similarity_plot(picture, song, sections, 0.5),
                         &error)) {
         std::fprintf(stderr, "soundtrack_report: %s\n", error.c_str());
         return 1;
     }
-    std::printf("\nwrote %s and %s\n", spectrogram_png.c_str(), loudness_png.c_str());
+    std::printf("\nwrote %s, %s and %s\n", spectrogram_png.c_str(), loudness_png.c_str(),
+                similarity_png.c_str());
     return 0;
 }

@@ -21,14 +21,19 @@ double median_of(std::vector<double> values) {
     return 0.5 * (lower + upper);
 }
 
+bool accent_in_list(const TriggerAccent& accent, const std::string& owner) {
+    std::string lists = " " + accent.lists + " ";
+    return lists.find(" " + owner + " ") != std::string::npos;
+}
+
 AccentReport trigger_accents(const SongAudio& song, const std::vector<float>& flux) {
     // Every position once, with every list that holds it.
-    std::map<std::pair<int, int>, std::string> owners;
+    std::map<std::pair<int, int>, TriggerAccent> owners;
     for (const TriggerList* list : trigger_lists)
         for (int i = 0; i < list->count; ++i) {
-            std::string& names = owners[{list->positions[i].order, list->positions[i].row}];
-            if (names.find(list->owner) == std::string::npos)
-                names += names.empty() ? list->owner : std::string(" ") + list->owner;
+            TriggerAccent& a = owners[{list->positions[i].order, list->positions[i].row}];
+            if (!accent_in_list(a, list->owner))
+                a.lists += a.lists.empty() ? list->owner : std::string(" ") + list->owner;
         }
 
     AccentReport report;
@@ -45,11 +50,9 @@ AccentReport trigger_accents(const SongAudio& song, const std::vector<float>& fl
         report.section_beat_count.push_back((int)beats[s].size());
     }
 
-    for (const auto& [at, lists] : owners) {
-        TriggerAccent a;
+    for (auto& [at, a] : owners) {
         a.order = at.first;
         a.row = at.second;
-        a.lists = lists;
         a.section = song_section_of_order(a.order);
         auto found = heard.find(at);
         a.heard = found != heard.end();
@@ -57,10 +60,12 @@ AccentReport trigger_accents(const SongAudio& song, const std::vector<float>& fl
             a.seconds = song_seconds(song, found->second->frame);
             a.strength = onset_strength(flux, song.rate, found->second->frame);
         }
-        if (a.section >= 0)
+        // Without trigger-free beats to compare with there is no ratio (0, as if unheard); over
+        // beats that are silent every onset is an accent.
+        if (a.heard && a.section >= 0 && report.section_beat_count[a.section] > 0) {
             a.beat_median = report.section_beat_median[a.section];
-        if (a.heard)
             a.ratio = a.beat_median > 0 ? a.strength / a.beat_median : HUGE_VAL;
+        }
         report.positions.push_back(a);
     }
     std::vector<double> ratios;

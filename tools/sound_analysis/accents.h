@@ -21,7 +21,7 @@ struct TriggerAccent {
     double seconds = 0;
     float strength = 0;
     float beat_median = 0; // of the section's trigger-free beats
-    double ratio = 0;      // 0 when not heard
+    double ratio = 0;      // 0 when not heard or its section has no trigger-free beat
 };
 
 struct AccentReport {
@@ -37,6 +37,8 @@ constexpr double accent_ratio_median_target = 2.0;
 
 // flux: the song's onset flux (onset_flux()).
 AccentReport trigger_accents(const SongAudio& song, const std::vector<float>& flux);
+// Whether the list of that owner holds the position.
+bool accent_in_list(const TriggerAccent& accent, const std::string& owner);
 // The median of the values (the mean of the middle two for an even count); 0 for none.
 double median_of(std::vector<double> values);
 // Indices into report.positions of the weakest `count`, weakest first.

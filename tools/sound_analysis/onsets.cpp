@@ -87,9 +87,11 @@ std::vector<float> mono_mix(const float* stereo, int64_t frames) {
 
 std::vector<float> spectral_flux(const LogMel& mel) {
     std::vector<float> flux((size_t)mel.frame_count, 0.0f);
-    for (int k = 1; k < mel.frame_count; ++k) {
+    // Before the first frame there is silence: every band at the floor.
+    const std::vector<float> silence(mel.bands, (float)(10.0 * std::log10(onset_floor)));
+    for (int k = 0; k < mel.frame_count; ++k) {
         const float* now = &mel.db[(size_t)k * mel.bands];
-        const float* before = now - mel.bands;
+        const float* before = k > 0 ? now - mel.bands : silence.data();
         double sum = 0;
         for (int b = 0; b < mel.bands; ++b)
             sum += std::max(0.0f, now[b] - before[b]);

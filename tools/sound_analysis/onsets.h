@@ -8,7 +8,8 @@
 // frequencies evenly spaced in mel from onset_low_hz to onset_high_hz, each band's triangle
 // peaking at 1; a band too narrow to hold a bin takes its nearest bin. Each band's energy E
 // becomes 10 log10(E + onset_floor) dB. The flux of frame k is the sum over the bands of
-// max(0, dB in frame k - dB in frame k - 1); the first frame's is 0. The onset strength at a
+// max(0, dB in frame k - dB in frame k - 1), silence (every band at the floor) coming before
+// the first frame. The onset strength at a
 // moment is the largest flux of the frames whose centres lie from onset_before_seconds before
 // it to onset_after_seconds after it.
 #pragma once

@@ -179,6 +179,53 @@ PlotImage loudness_plot(const LoudnessCurve& curve, const SongAudio& song,
     return image;
 }
 
+PlotImage self_similarity_plot(const LogMel& mel, const SongAudio& song,
+                               const std::vector<SectionSpan>& sections, double segment_seconds) {
+    const int per_segment = std::max(1, (int)std::lround(segment_seconds * song.rate / mel.hop));
+    const int count = std::max(1, (mel.frame_count + per_segment - 1) / per_segment);
+    std::vector<double> v((size_t)count * mel.bands, 0.0);
+    for (int k = 0; k < mel.frame_count; ++k)
+        for (int b = 0; b < mel.bands; ++b)
+            v[(size_t)(k / per_segment) * mel.bands + b] += mel.db[(size_t)k * mel.bands + b];
+    // Less the song's mean spectrum: what every stretch shares (the mix's overall tilt) would
+    // make everything look alike.
+    std::vector<double> mean(mel.bands, 0.0);
+    for (int i = 0; i < count; ++i)
+        for (int b = 0; b < mel.bands; ++b)
+            mean[b] += v[(size_t)i * mel.bands + b] / count;
+    for (int i = 0; i < count; ++i) {
+        double* row = &v[(size_t)i * mel.bands];
+        double norm = 0;
+        for (int b = 0; b < mel.bands; ++b) {
+            row[b] -= mean[b];
+            norm += row[b] * row[b];
+        }
+        for (int b = 0; b < mel.bands; ++b)
+            row[b] = norm > 0 ? row[b] / std::sqrt(norm) : 0.0;
+    }
+    const int px = std::max(1, (800 + count - 1) / count);
+    PlotImage image = blank_plot(count * px, count * px);
+    for (int i = 0; i < count; ++i)
+        for (int j = 0; j < count; ++j) {
+            double dot = 0;
+            for (int b = 0; b < mel.bands; ++b)
+                dot += v[(size_t)i * mel.bands + b] * v[(size_t)j * mel.bands + b];
+            Rgb c = heat(dot);
+            for (int y = 0; y < px; ++y)
+                for (int x = 0; x < px; ++x)
+                    put(&image, j * px + x, i * px + y, c);
+        }
+    const double seconds_per_px = segment_seconds / px;
+    for (const SectionSpan& span : sections) {
+        int at = (int)(song_seconds(song, span.start_frame) / seconds_per_px);
+        for (int t = 0; t < image.width; t += 4) {
+            put(&image, at, t, {255, 255, 255});
+            put(&image, t, at, {255, 255, 255});
+        }
+    }
+    return image;
+}
+
 bool write_plot_png(const std::string& path, const PlotImage& image, std::string* error) {
     if (!stbi_write_png(path.c_str(), image.width, image.height, 3, image.rgb.data(),
                         image.width * 3)) {

@@ -29,4 +29,10 @@ PlotImage spectrogram_plot(const LogMel& mel, const SongAudio& song,
 PlotImage loudness_plot(const LoudnessCurve& curve, const SongAudio& song,
                         const std::vector<SectionSpan>& sections,
                         const std::vector<double>& section_lufs, double target_lufs);
+// How the song repeats itself: the cosine similarity (negative as none) of the mean mel spectra,
+// less the song's mean spectrum, of every pair of segment_seconds-long stretches, time running
+// right and down, with the sections' starts marked. Repeated material shows as bright
+// diagonals and blocks.
+PlotImage self_similarity_plot(const LogMel& mel, const SongAudio& song,
+                               const std::vector<SectionSpan>& sections, double segment_seconds);
 bool write_plot_png(const std::string& path, const PlotImage& image, std::string* error);

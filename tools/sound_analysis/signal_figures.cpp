@@ -23,23 +23,32 @@ double side_to_mid_db(const float* stereo, int64_t frames) {
     return ratio_db(side, mid);
 }
 
-double low_band_share_db(const float* stereo, int64_t frames, int rate, double cutoff_hz) {
+std::vector<double> average_power_spectrum(const float* stereo, int64_t frames) {
     const int n = low_band_fft_size;
     std::vector<float> mono = mono_mix(stereo, frames);
     mono.resize(std::max<size_t>(mono.size(), n), 0.0f);
     FftPlan plan = fft_plan(n);
     std::vector<double> window = hann_window(n);
     std::vector<std::complex<double>> scratch;
-    std::vector<double> power(n / 2 + 1);
-    const int cutoff_bin = (int)std::ceil(cutoff_hz * n / rate); // bins below: f < cutoff
-    double low = 0, all = 0;
-    for (size_t start = 0; start + n <= mono.size(); start += n / 2) {
+    std::vector<double> power(n / 2 + 1), sum(n / 2 + 1, 0.0);
+    int count = 0;
+    for (size_t start = 0; start + n <= mono.size(); start += n / 2, ++count) {
         windowed_power_spectrum(plan, window, &mono[start], &scratch, power.data());
-        for (int k = 0; k <= n / 2; ++k) {
-            all += power[k];
-            if (k < cutoff_bin)
-                low += power[k];
-        }
+        for (int k = 0; k <= n / 2; ++k)
+            sum[k] += power[k];
+    }
+    for (double& p : sum)
+        p /= count;
+    return sum;
+}
+
+double low_band_share_db(const std::vector<double>& spectrum, int rate, double cutoff_hz) {
+    const double bin_hz = (double)rate / ((spectrum.size() - 1) * 2);
+    double low = 0, all = 0;
+    for (size_t k = 0; k < spectrum.size(); ++k) {
+        all += spectrum[k];
+        if (k * bin_hz < cutoff_hz)
+            low += spectrum[k];
     }
     return all > 0 ? ratio_db(low, all) : -HUGE_VAL;
 }

@@ -11,11 +11,13 @@
 // over every frame); -inf for a mono signal.
 double side_to_mid_db(const float* stereo, int64_t frames);
 
-// The share of the mono mix's energy below cutoff_hz, in dB relative to all of it: a Welch
-// average of Hann-windowed low_band_fft_size-sample frames at half overlap (2.9 Hz bins at
-// 48 kHz), the bins under the cutoff (DC included) over all bins.
+// The mono mix's average power spectrum: a Welch average of Hann-windowed
+// low_band_fft_size-sample frames at half overlap (2.9 Hz bins at 48 kHz), bins 0 .. size / 2.
 constexpr int low_band_fft_size = 16384;
-double low_band_share_db(const float* stereo, int64_t frames, int rate, double cutoff_hz);
+std::vector<double> average_power_spectrum(const float* stereo, int64_t frames);
+// The share of that spectrum's energy below cutoff_hz (DC included), in dB relative to all of
+// it; -inf when there is none.
+double low_band_share_db(const std::vector<double>& spectrum, int rate, double cutoff_hz);
 
 // Seconds from the start to the end of the last sample of either channel whose magnitude
 // exceeds threshold_dbfs; 0 when none does.
