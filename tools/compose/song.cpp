@@ -462,7 +462,7 @@ void release_all(Pattern& pat) {
 // i: pattern index inside the section. Melodies span two patterns; `half` says which.
 void intro(Song& song, Pattern& pat, int i) {
     int first_bar = 2 * i, half = i % 2;
-    pads(pat, prog_intro, first_bar, 12 + 2 * i);
+    pads(pat, prog_intro, first_bar, 7 + 2 * i);
     if (i == 0)
         pat.note(0, ch_fx, xm_note(C, 4), ins_boom, 26);
     if (i < 2)
@@ -472,7 +472,7 @@ void intro(Song& song, Pattern& pat, int i) {
             pat.note(k * bar + 20, ch_lead, xm_note(c.third(), 5), ins_bell, 14);
         }
     if (i >= 1)
-        bass(pat, prog_intro, first_bar, bass_long, 24 + 3 * i, ch_sub, ins_sub);
+        bass(pat, prog_intro, first_bar, bass_long, 18 + 3 * i, ch_sub, ins_sub);
     // The theme, first heard on bells in a minor-plagal harmony; the second time with an echo.
     if (i >= 2 && i < 6)
         melody(pat, song.theme_a, half, 12, ch_lead, ins_bell, 24, i >= 4 ? ch_lead_echo : -1,
@@ -494,7 +494,7 @@ void build(Song& song, Pattern& pat, int i) {
         pat.note(0, ch_accent, xm_note(C, 4), ins_crash, lv_crash - 6);
         pat.note(0, ch_fx, xm_note(C, 4), ins_boom, 36);
     }
-    pads(pat, prog_main, first_bar, lv_pad - 4);
+    pads(pat, prog_main, first_bar, lv_pad - 1);
     if (i < 6) {
         bass(pat, prog_main, first_bar, i < 5 ? bass_groove : bass_drive, lv_bass - 6);
         drums_breakbeat(pat, 0, i >= 3 ? 1 : 0);
@@ -529,7 +529,7 @@ void drive(Song& song, Pattern& pat, int i, const std::vector<Chord>*& prog) {
         release_all(pat);
         pat.note(0, ch_fx, xm_note(C, 4), ins_boom, 40);
     }
-    pads(pat, *prog, first_bar, lv_pad - 4);
+    pads(pat, *prog, first_bar, lv_pad);
     bass(pat, *prog, first_bar, bass_drive, lv_bass);
     accent_bed(pat, lv_hat);
     melody(pat, song.theme_a, half, i < 4 ? 12 : 0, ch_lead, ins_lead, lv_lead, ch_lead_echo, 0xc8);
@@ -546,7 +546,7 @@ void stomp(Song& song, Pattern& pat, int i) {
         pat.note(0, ch_fx, xm_note(C, 4), ins_boom, 44);
     }
     if (i < 4) {
-        pads(pat, prog_dark, first_bar, lv_pad - 2);
+        pads(pat, prog_dark, first_bar, lv_pad + 2);
         accent_bed(pat, lv_hat + 2);
     } else {
         const int chans[6] = {ch_pad1, ch_pad2, ch_pad3, ch_pad4, ch_pad5, ch_pad6};
@@ -583,7 +583,7 @@ void groove(Song& song, Pattern& pat, int i) {
         release_all(pat);
         pat.note(0, ch_fx, xm_note(C, 4), ins_boom, 44);
     }
-    pads(pat, prog_groove, first_bar, lv_pad - 4);
+    pads(pat, prog_groove, first_bar, lv_pad + 1);
     bass(pat, prog_groove, first_bar, bass_groove, lv_bass);
     accent_bed(pat, lv_hat);
     arpeggio(pat, prog_groove, first_bar, lv_arp + 4, true);
@@ -598,7 +598,7 @@ void rise(Song& song, Pattern& pat, int i) {
         release_all(pat);
         pat.note(0, ch_fx, xm_note(C, 4), ins_boom, 44);
     }
-    pads(pat, prog_rise, first_bar, lv_pad - 2);
+    pads(pat, prog_rise, first_bar, lv_pad);
     bass(pat, prog_rise, first_bar, bass_drive, lv_bass);
     accent_bed(pat, lv_hat);
     melody(pat, song.theme_b, half, i >= 4 ? 12 : 0, ch_lead, ins_lead, lv_lead, ch_lead_echo,
@@ -654,7 +654,7 @@ void return_section(Song& song, Pattern& pat, int i, const std::vector<Chord>*& 
         release_all(pat);
         pat.note(0, ch_fx, xm_note(C, 4), ins_boom, 48);
     }
-    pads(pat, *prog, first_bar, lv_pad - 2);
+    pads(pat, *prog, first_bar, lv_pad);
     bass(pat, *prog, first_bar, bass_drive, lv_bass);
     accent_bed(pat, lv_hat);
     // Order 57 is where scene 9 joins: the theme moves up an octave there.
