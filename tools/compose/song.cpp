@@ -317,12 +317,18 @@ void accent_hits(Pattern& pat, const std::vector<Chord>& prog, int first_bar) {
     }
 }
 
-// The hats between the accents: soft sixteenths off the beat, a little louder on the "and".
+// What moves between the accents, all of it off the beat so that the beats stay quiet: hats
+// on the sixteenths, a little louder on the "and", a ghost snare before every other beat and
+// a soft syncopated kick.
 void accent_bed(Pattern& pat, int loud) {
     for (int r = 2; r < rows; r += 2) {
         if (r % 8 == 0 || pat.accent(r))
             continue;
         pat.hit(r, ch_hat, ins_hat, r % 8 == 4 ? loud : loud - 6);
+        if (r % 16 == 14)
+            pat.hit(r, ch_snare, ins_snare, 16);
+        if (r % 32 == 26)
+            pat.hit(r, ch_kick, ins_kick, lv_kick / 2);
     }
 }
 
@@ -459,6 +465,20 @@ void release_all(Pattern& pat) {
 
 // ---- sections ----------------------------------------------------------------------------
 
+// A section's first pattern: what rang before stops, and a boom marks the change.
+void open_section(Pattern& pat, int boom) {
+    release_all(pat);
+    pat.note(0, ch_fx, xm_note(C, 4), ins_boom, boom);
+}
+
+// Under the accents: the chords, the bass line and the off-beat bed.
+void accent_backing(Pattern& pat, const std::vector<Chord>& prog, int first_bar, int pad,
+                    const std::vector<BassStep>& steps, int hat) {
+    pads(pat, prog, first_bar, pad);
+    bass(pat, prog, first_bar, steps, lv_bass);
+    accent_bed(pat, hat);
+}
+
 // i: pattern index inside the section. Melodies span two patterns; `half` says which.
 void intro(Song& song, Pattern& pat, int i) {
     int first_bar = 2 * i, half = i % 2;
@@ -526,12 +546,9 @@ void drive(Song& song, Pattern& pat, int i, const std::vector<Chord>*& prog) {
     int first_bar = 2 * i, half = i % 2;
     prog = i < 4 ? &prog_main : &prog_drive;
     if (i == 0) {
-        release_all(pat);
-        pat.note(0, ch_fx, xm_note(C, 4), ins_boom, 40);
+        open_section(pat, 40);
     }
-    pads(pat, *prog, first_bar, lv_pad);
-    bass(pat, *prog, first_bar, bass_drive, lv_bass);
-    accent_bed(pat, lv_hat);
+    accent_backing(pat, *prog, first_bar, lv_pad, bass_drive, lv_hat);
     melody(pat, song.theme_a, half, i < 4 ? 12 : 0, ch_lead, ins_lead, lv_lead, ch_lead_echo, 0xc8);
     if (i < 4)
         melody(pat, song.theme_a, half, 0, ch_double, ins_lead, lv_lead - 8);
@@ -542,8 +559,7 @@ void drive(Song& song, Pattern& pat, int i, const std::vector<Chord>*& prog) {
 void stomp(Song& song, Pattern& pat, int i) {
     int first_bar = 2 * i, half = i % 2;
     if (i == 0) {
-        release_all(pat);
-        pat.note(0, ch_fx, xm_note(C, 4), ins_boom, 44);
+        open_section(pat, 44);
     }
     if (i < 4) {
         pads(pat, prog_dark, first_bar, lv_pad + 2);
@@ -580,12 +596,9 @@ void break_section(Pattern& pat) {
 void groove(Song& song, Pattern& pat, int i) {
     int first_bar = 2 * i, half = i % 2;
     if (i == 0) {
-        release_all(pat);
-        pat.note(0, ch_fx, xm_note(C, 4), ins_boom, 44);
+        open_section(pat, 44);
     }
-    pads(pat, prog_groove, first_bar, lv_pad + 1);
-    bass(pat, prog_groove, first_bar, bass_groove, lv_bass);
-    accent_bed(pat, lv_hat);
+    accent_backing(pat, prog_groove, first_bar, lv_pad + 1, bass_groove, lv_hat);
     arpeggio(pat, prog_groove, first_bar, lv_arp + 4, true);
     if (i >= 4)
         melody(pat, song.theme_d, half, 0, ch_lead, ins_bell, 28, ch_lead_echo, 0x30);
@@ -595,12 +608,9 @@ void groove(Song& song, Pattern& pat, int i) {
 void rise(Song& song, Pattern& pat, int i) {
     int first_bar = 2 * i, half = i % 2;
     if (i == 0) {
-        release_all(pat);
-        pat.note(0, ch_fx, xm_note(C, 4), ins_boom, 44);
+        open_section(pat, 44);
     }
-    pads(pat, prog_rise, first_bar, lv_pad);
-    bass(pat, prog_rise, first_bar, bass_drive, lv_bass);
-    accent_bed(pat, lv_hat);
+    accent_backing(pat, prog_rise, first_bar, lv_pad, bass_drive, lv_hat);
     melody(pat, song.theme_b, half, i >= 4 ? 12 : 0, ch_lead, ins_lead, lv_lead, ch_lead_echo,
            0x30);
     if (i >= 4)
@@ -635,8 +645,7 @@ void return_section(Song& song, Pattern& pat, int i, const std::vector<Chord>*& 
     int first_bar = i < 2 ? 2 * i : 2 * (i - 3), half = i < 2 ? i % 2 : (i - 3) % 2;
     prog = i < 2 ? &prog_main : &prog_return;
     if (i == 0) {
-        release_all(pat);
-        pat.note(0, ch_fx, xm_note(C, 4), ins_boom, 48);
+        open_section(pat, 48);
     }
     if (i == 2) {
         // The roll: everything else steps back so that every hit is heard.
@@ -651,12 +660,9 @@ void return_section(Song& song, Pattern& pat, int i, const std::vector<Chord>*& 
         return;
     }
     if (i == 3) {
-        release_all(pat);
-        pat.note(0, ch_fx, xm_note(C, 4), ins_boom, 48);
+        open_section(pat, 48);
     }
-    pads(pat, *prog, first_bar, lv_pad);
-    bass(pat, *prog, first_bar, bass_drive, lv_bass);
-    accent_bed(pat, lv_hat);
+    accent_backing(pat, *prog, first_bar, lv_pad, bass_drive, lv_hat);
     // Order 57 is where scene 9 joins: the theme moves up an octave there.
     melody(pat, song.theme_a, half, i == 7 ? 12 : 0, ch_lead, ins_lead, lv_lead, ch_lead_echo, 0xc8,
            i < 2 ? 2 : 0);
@@ -669,9 +675,7 @@ void theme(Song& song, Pattern& pat, int i) {
     int first_bar = 2 * i, half = i % 2;
     if (i == 0)
         pat.note(0, ch_fx, xm_note(C, 4), ins_boom, 48);
-    pads(pat, prog_theme, first_bar, lv_pad);
-    bass(pat, prog_theme, first_bar, bass_drive, lv_bass);
-    accent_bed(pat, lv_hat + 2);
+    accent_backing(pat, prog_theme, first_bar, lv_pad, bass_drive, lv_hat + 2);
     if (i < 4) {
         melody(pat, song.theme_a, half, 12, ch_lead, ins_lead, lv_lead, ch_lead_echo, 0xc8);
         melody(pat, song.theme_a, half, 0, ch_double, ins_lead, lv_lead - 6);
@@ -688,8 +692,7 @@ void theme(Song& song, Pattern& pat, int i) {
 void finale(Song& song, Pattern& pat, int i) {
     int first_bar = 2 * i, half = i % 2;
     if (i == 0) {
-        release_all(pat);
-        pat.note(0, ch_fx, xm_note(C, 4), ins_boom, 48);
+        open_section(pat, 48);
         pat.note(0, ch_accent, xm_note(C, 4), ins_crash, lv_crash);
     }
     if (i < 2) {
