@@ -133,9 +133,11 @@ TEST(SoundtrackComposition, BassVoicesStayAboveE1) {
     const int lowest = 12 * 1 + 4 + 1; // E-1, 41 Hz
     for (int order = 0; order < (int)song().orders.size(); ++order) {
         const XmPattern& p = pattern_of(order);
-        for (const XmCell& c : p.cells)
-            if (note_on(c) && (c.instrument == ins_bass || c.instrument == ins_sub))
+        for (const XmCell& c : p.cells) {
+            if (note_on(c) && (c.instrument == ins_bass || c.instrument == ins_sub)) {
                 EXPECT_GE(c.note, lowest) << "order " << order;
+            }
+        }
     }
 }
 
