@@ -794,6 +794,25 @@ void compose_order(Song& song, Pattern& pat, const SongSection& sec, int order) 
         accent_hits(pat, *prog, first_bar);
 }
 
+// A held tone that a new note replaces would stop dead, with a click; instead it fades out over
+// the row before (a fast volume-column slide), wherever that row is free.
+void fade_before_new_notes(XmModule& m) {
+    const int chans[] = {ch_bass, ch_sub, ch_pad1, ch_pad2, ch_pad3, ch_pad4, ch_pad5, ch_pad6};
+    const uint8_t slide_down_fast = 0x6f;
+    for (int ch : chans) {
+        XmCell* before = nullptr;
+        for (int pattern : m.orders) {
+            for (int row = 0; row < rows; ++row) {
+                XmCell& c = m.patterns[pattern].at(row, ch);
+                bool note_on = c.note >= 1 && c.note <= 96;
+                if (note_on && before && before->note == 0 && before->volume == 0)
+                    before->volume = slide_down_fast;
+                before = &c;
+            }
+        }
+    }
+}
+
 } // namespace
 
 XmModule compose_song() {
@@ -829,5 +848,6 @@ XmModule compose_song() {
             m.orders.push_back(order);
         }
     }
+    fade_before_new_notes(m);
     return m;
 }
