@@ -333,15 +333,18 @@ void accent_bed(Pattern& pat, int loud) {
 }
 
 // The roll of order 52: two-row hits, then every row, rising in pitch and level over a ducked
-// mix, each beat of it marked by a kick and a splash above the roll.
+// mix. Each beat of it stands above the roll: a kick under a much louder hit, and while the
+// hits are two rows apart a splash too (when they come every row its tail would mask the
+// next).
 void snare_roll(Pattern& pat) {
     for (int r = 0; r <= 46; r += r < 32 ? 2 : 1) {
-        int v = 30 + r * 34 / 46;
+        bool beat = r % 8 == 0;
+        int v = 22 + r * 26 / 46 + (beat ? 14 : 0);
         pat.note(r, ch_snare, xm_note(C, 4) + r * 12 / 46, ins_roll, v);
-        if (r % 8 == 0) {
-            pat.note(r, ch_kick, xm_note(C, 4), ins_kick, lv_kick - 8 + r / 8);
+        if (beat)
+            pat.note(r, ch_kick, xm_note(C, 4), ins_kick, 100); // as loud as the kick goes
+        if (beat && r < 32)
             pat.note(r, ch_open_hat, xm_note(C, 4), ins_splash, lv_splash - 10 + r / 4);
-        }
     }
 }
 
