@@ -24,7 +24,7 @@ const SongSection song_sections[song_section_count] = {
     {44, 6, 4, 226, style_float},  // 123.23 - 140.19 s
     {50, 8, 4, 233, style_return}, // 140.19 - 162.16 s
     {58, 6, 4, 233, style_theme},  // 162.16 - 178.64 s
-    {64, 8, 4, 250, style_finale}, // 178.64 - 199.12 s; the last chord has died by 199 s
+    {64, 8, 4, 250, style_finale}, // 178.64 - 199.12 s; the last chord has died by 198.6 s
 };
 
 namespace {
@@ -44,7 +44,7 @@ enum Channel {
     ch_arp,
     ch_arp_echo, // also the bells
     ch_stab,
-    ch_accent, // crash and clap on the accents; carries the speed changes
+    ch_accent, // the crash on the accents; carries the speed changes
     ch_fx,     // riser and boom; carries the BPM changes
     ch_pad4,   // the pads' upper layer, an inversion higher on the other side
     ch_pad5,
@@ -68,8 +68,9 @@ struct Chord {
 const Chord Dm{D, true}, Bb{As, false}, Fmaj{F, false}, Cmaj{C, false}, Am{A, true}, Amaj{A, false},
     Gm{G, true}, Dmaj{D, false};
 
-// One chord per bar, repeating over the section. The main theme (theme A) is heard over
-// prog_main in the build and the finale, and reharmonised everywhere else.
+// One chord per bar, repeating over the section. The main theme (theme A) keeps its own
+// prog_main where it is first heard (the build) and where it is remembered (the first half of
+// the drive, the return before the roll, the finale); everywhere else it is reharmonised.
 const std::vector<Chord> prog_main = {Dm, Bb, Fmaj, Cmaj};
 const std::vector<Chord> prog_intro = {Dm, Bb, Gm, Amaj};
 const std::vector<Chord> prog_drive = {Bb, Gm, Dm, Amaj};
