@@ -50,7 +50,18 @@ enum Channel {
     ch_pad5,
     ch_pad6,
     ch_double, // the lead an octave down where the theme is at full strength
+    // A second set of pad channels: chords alternate between the two sets bar by bar, so the
+    // outgoing chord releases while the next swells in.
+    ch_padb1,
+    ch_padb2,
+    ch_padb3,
+    ch_padb4,
+    ch_padb5,
+    ch_padb6,
 };
+
+const int pad_channels[2][6] = {{ch_pad1, ch_pad2, ch_pad3, ch_pad4, ch_pad5, ch_pad6},
+                                {ch_padb1, ch_padb2, ch_padb3, ch_padb4, ch_padb5, ch_padb6}};
 
 constexpr int rows = 64;
 constexpr int bar = 32;
@@ -171,7 +182,7 @@ const int mix_trim_percent[synth_instrument_count + 1] = {
     85,  // crash
     75,  // clap
     85,  // bass
-    220, // pad
+    200, // pad
     160, // lead
     200, // pluck
     80,  // stab
@@ -352,17 +363,26 @@ void snare_roll(Pattern& pat) {
 // ---- harmony -----------------------------------------------------------------------------
 
 // Two layers of three voices: the triad in root position spread left to right, and its first
-// inversion above, spread right to left, so the harmony fills the stereo field.
+// inversion above, spread right to left, so the harmony fills the stereo field. Bars alternate
+// between the two sets of pad channels; the other set is let go where the chord starts.
 void chord(Pattern& pat, int row, const Chord& c, int v) {
     static const int pans[6] = {0x28, 0x80, 0xd8, 0xd0, 0x90, 0x30};
-    const int chans[6] = {ch_pad1, ch_pad2, ch_pad3, ch_pad4, ch_pad5, ch_pad6};
+    int set = (pat.order * 2 + row / bar) % 2;
     int third = c.minor ? 3 : 4;
     const int intervals[6] = {0, third, 7, third + 12, 19, 24};
     int root = xm_note(c.root, c.root >= G ? 3 : 4);
     for (int voice = 0; voice < 6; ++voice) {
-        pat.note(row, chans[voice], root + intervals[voice], ins_pad, voice < 3 ? v : v * 3 / 4);
-        pat.effect(row, chans[voice], fx_panning, pans[voice]);
+        int ch = pad_channels[set][voice];
+        pat.note(row, ch, root + intervals[voice], ins_pad, voice < 3 ? v : v * 3 / 4);
+        pat.effect(row, ch, fx_panning, pans[voice]);
+        pat.off(row, pad_channels[1 - set][voice]);
     }
+}
+
+void pads_off(Pattern& pat, int row) {
+    for (const auto& set : pad_channels)
+        for (int ch : set)
+            pat.off(row, ch);
 }
 
 void pads(Pattern& pat, const std::vector<Chord>& prog, int first_bar, int v) {
@@ -371,7 +391,8 @@ void pads(Pattern& pat, const std::vector<Chord>& prog, int first_bar, int v) {
         // A chord held over the bar line rings on instead of swelling in again.
         if (first_bar + k > 0) {
             Chord before = chord_at(prog, first_bar + k - 1);
-            if (before.root == c.root && before.minor == c.minor && pat.free(k * bar, ch_pad1))
+            if (before.root == c.root && before.minor == c.minor && pat.free(k * bar, ch_pad1) &&
+                pat.free(k * bar, ch_padb1))
                 continue;
         }
         chord(pat, k * bar, c, v);
@@ -461,10 +482,10 @@ void melody(Pattern& pat, const Melody& m, int half, int transpose, int ch, int 
 
 // Silences the melodic channels at the top of a section unless something starts there.
 void release_all(Pattern& pat) {
-    const int chans[] = {ch_bass, ch_sub,  ch_pad1,   ch_pad2,      ch_pad3, ch_pad4,    ch_pad5,
-                         ch_pad6, ch_lead, ch_double, ch_lead_echo, ch_arp,  ch_arp_echo};
+    const int chans[] = {ch_bass, ch_sub, ch_lead, ch_double, ch_lead_echo, ch_arp, ch_arp_echo};
     for (int ch : chans)
         pat.off(0, ch);
+    pads_off(pat, 0);
 }
 
 // ---- sections ----------------------------------------------------------------------------
@@ -569,11 +590,9 @@ void stomp(Song& song, Pattern& pat, int i) {
         pads(pat, prog_dark, first_bar, lv_pad + 2);
         accent_bed(pat, lv_hat + 2);
     } else {
-        const int chans[6] = {ch_pad1, ch_pad2, ch_pad3, ch_pad4, ch_pad5, ch_pad6};
-        for (int ch : chans)
-            pat.off(0, ch);
+        pads_off(pat, 0);
     }
-    bass(pat, prog_dark, first_bar, bass_stomp, lv_bass);
+    bass(pat, prog_dark, first_bar, bass_stomp, lv_bass - 8);
     melody(pat, song.theme_c, half, 0, ch_lead, ins_lead, lv_lead - 2, ch_lead_echo, 0xd0);
     // The second time round bells double the riff two octaves up.
     if (i >= 2 && i < 4)
@@ -583,7 +602,7 @@ void stomp(Song& song, Pattern& pat, int i) {
 // Still scene 4, at half time: the harmony thins to Bb and A and three hits lead to the drop.
 void break_section(Pattern& pat) {
     release_all(pat);
-    pads(pat, prog_break, 0, 14);
+    pads(pat, prog_break, 0, 15);
     bass(pat, prog_break, 0, bass_long, 28, ch_sub, ins_sub);
     for (int k = 0; k < 2; ++k) {
         Chord c = chord_at(prog_break, k);
@@ -733,9 +752,7 @@ void finale(Song& song, Pattern& pat, int i) {
         // The last chord: D major, a crash and a boom, then everything lets go.
         release_all(pat);
         chord(pat, 0, Dmaj, lv_pad + 4);
-        const int chans[6] = {ch_pad1, ch_pad2, ch_pad3, ch_pad4, ch_pad5, ch_pad6};
-        for (int ch : chans)
-            pat.off(10, ch);
+        pads_off(pat, 10);
         pat.note(0, ch_sub, xm_note(D, 2), ins_sub, 36);
         pat.off(10, ch_sub);
         pat.note(0, ch_lead, xm_note(D, 5), ins_bell, 30);
@@ -801,7 +818,9 @@ void compose_order(Song& song, Pattern& pat, const SongSection& sec, int order) 
 // A held tone that a new note replaces would stop dead, with a click; instead it fades out over
 // the row before (a fast volume-column slide), wherever that row is free.
 void fade_before_new_notes(XmModule& m) {
-    const int chans[] = {ch_bass, ch_sub, ch_pad1, ch_pad2, ch_pad3, ch_pad4, ch_pad5, ch_pad6};
+    std::vector<int> chans = {ch_bass, ch_sub};
+    for (const auto& set : pad_channels)
+        chans.insert(chans.end(), set, set + 6);
     const uint8_t slide_down_fast = 0x6f;
     for (int ch : chans) {
         XmCell* before = nullptr;

@@ -28,7 +28,7 @@ struct SongSection {
 };
 
 constexpr int song_order_count = 72;
-constexpr int song_channels = 20;
+constexpr int song_channels = 26;
 constexpr int song_section_count = 11;
 extern const SongSection song_sections[song_section_count];
 

@@ -295,7 +295,7 @@ XmInstrument make_clap() {
         env = std::max(env, 0.6 * std::exp(-(t - 0.018) / 0.06) * (t > 0.018 ? 1.0 : 0.0));
         v[i] = lp.run(hp.run(noise.next())) * env;
     }
-    return one_shot("clap", v, 0.9, 0x88);
+    return one_shot("clap", v, 0.9, 0x98);
 }
 
 XmInstrument make_hat(const char* name, double decay, double seconds, int pan) {
@@ -347,7 +347,7 @@ XmInstrument make_splash() {
         v[i] =
             lp.run(hp.run(noise.next())) * (0.8 * std::exp(-t / 0.018) + 0.2 * std::exp(-t / 0.07));
     }
-    return one_shot("splash", v, 0.85, 0x98);
+    return one_shot("splash", v, 0.85, 0x68);
 }
 
 XmInstrument make_riser() {
