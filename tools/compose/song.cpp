@@ -244,7 +244,6 @@ struct Pattern {
         if (c.note == 0)
             c.note = xm_key_off;
     }
-    // The channel's level changes without a new note.
     void effect(int row, int ch, int type, int param) {
         XmCell& c = p.at(row, ch);
         c.effect = (uint8_t)type;
@@ -262,7 +261,8 @@ Chord chord_at(const std::vector<Chord>& prog, int bar_index) {
     return prog[bar_index % prog.size()];
 }
 
-// Mix levels (0..64) of the parts, set once here so that the balance is read in one place.
+// Mix levels of the parts (0..64 before the instrument's trim), set once here so that the
+// balance is read in one place.
 constexpr int lv_kick = 60, lv_snare = 52, lv_clap = 50, lv_splash = 46, lv_crash = 44,
               lv_stab = 34, lv_hat = 16, lv_bass = 46, lv_lead = 34, lv_arp = 22, lv_pad = 24;
 
@@ -354,7 +354,7 @@ void snare_roll(Pattern& pat) {
         int v = 22 + r * 26 / 46 + (beat ? 14 : 0);
         pat.note(r, ch_snare, xm_note(C, 4) + r * 12 / 46, ins_roll, v);
         if (beat)
-            pat.note(r, ch_kick, xm_note(C, 4), ins_kick, 100); // as loud as the kick goes
+            pat.note(r, ch_kick, xm_note(C, 4), ins_kick, 100); // full level after the trim
         if (beat && r < 32)
             pat.note(r, ch_open_hat, xm_note(C, 4), ins_splash, lv_splash - 10 + r / 4);
     }
