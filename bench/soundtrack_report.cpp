@@ -44,9 +44,9 @@ static void print_tempo(const SongAudio& song) {
                     song.rows[0].bpm);
     for (const TempoChange& c : changes)
         std::printf("  %7.2f s at (%2d, %2d): row %.4f s -> %.4f s (speed %d -> %d, %d -> %d "
-                    "BPM)\n",
+                    "BPM; the rows before measured %.4f s)\n",
                     c.seconds, c.order, c.row, c.old_row_seconds, c.new_row_seconds, c.old_speed,
-                    c.new_speed, c.old_bpm, c.new_bpm);
+                    c.new_speed, c.old_bpm, c.new_bpm, c.measured_old_row_seconds);
 }
 
 static void print_accent(const TriggerAccent& a) {
@@ -126,8 +126,10 @@ int main(int argc, char** argv) {
     std::printf("loudness range       %7.2f LU    (wanted at least 5)\n", loud.range_lu);
     std::printf("true peak            %7.2f dBTP  (wanted at most -1)\n", loud.true_peak_dbtp);
     std::printf("sample peak          %7.2f dBFS\n", loud.sample_peak_dbfs);
-    std::printf("side to mid          %7.2f dB    (wanted at least -10)\n",
-                side_to_mid_db(pcm, song.frames));
+    const double side_to_mid = side_to_mid_db(pcm, song.frames);
+    const double audible_end =
+        audible_end_seconds(pcm, song.frames, song.rate, report_audible_dbfs);
+    std::printf("side to mid          %7.2f dB    (wanted at least -10)\n", side_to_mid);
     std::vector<double> spectrum = average_power_spectrum(pcm, song.frames);
     std::printf(
         "energy below 30 Hz   %7.2f dB of the whole (below 20 Hz %.1f, 40 Hz %.1f, 60 Hz "
@@ -135,8 +137,7 @@ int main(int argc, char** argv) {
         low_band_share_db(spectrum, song.rate, 30.0), low_band_share_db(spectrum, song.rate, 20.0),
         low_band_share_db(spectrum, song.rate, 40.0), low_band_share_db(spectrum, song.rate, 60.0));
     std::printf("audible end          %7.2f s     (last sample above %.0f dBFS; wanted by %.1f)\n",
-                audible_end_seconds(pcm, song.frames, song.rate, report_audible_dbfs),
-                report_audible_dbfs, report_end_seconds);
+                audible_end, report_audible_dbfs, report_end_seconds);
     print_sections(song, sections, section_lufs);
     print_tempo(song);
 
@@ -144,7 +145,8 @@ int main(int argc, char** argv) {
     MelFilterbank onset_bank =
         mel_filterbank(onset_bands, onset_low_hz, onset_high_hz, onset_frame_size, song.rate);
     std::vector<float> flux = spectral_flux(log_mel_spectrogram(mono, onset_bank, onset_hop));
-    print_accents(trigger_accents(song, flux));
+    AccentReport accents = trigger_accents(song, flux);
+    print_accents(accents);
 
     MelFilterbank picture_bank = mel_filterbank(spectrogram_bands, onset_low_hz,
                                                 spectrogram_high_hz, onset_frame_size, song.rate);
@@ -163,5 +165,10 @@ int main(int argc, char** argv) {
     }
     std::printf("\nwrote %s, %s and %s\n", spectrogram_png.c_str(), loudness_png.c_str(),
                 similarity_png.c_str());
+    // One line to compare runs by.
+    std::printf("summary: %.2f LUFS, LRA %.2f LU, TP %.2f dBTP, side/mid %.2f dB, end %.2f s, "
+                "accents below %.1f: %d of %zu, median %.2f\n",
+                loud.integrated_lufs, loud.range_lu, loud.true_peak_dbtp, side_to_mid, audible_end,
+                accent_ratio_floor, accents.below, accents.positions.size(), accents.median_ratio);
     return 0;
 }

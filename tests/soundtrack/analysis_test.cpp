@@ -65,6 +65,19 @@ TEST(SoundAnalysisSpectrum, FftMatchesAPlainDftAndPowerIsScaledToTheWindow) {
                             power.data());
     EXPECT_NEAR(power[32], 0.25, 1e-6);
     EXPECT_LT(power[40], 1e-12);
+    // Two frames through one transform give each frame's own spectrum.
+    std::vector<float> other(size);
+    for (float& v : other)
+        v = noise.next();
+    std::vector<double> alone(size / 2 + 1), first(size / 2 + 1), second(size / 2 + 1);
+    windowed_power_spectrum(fft_plan(size), hann_window(size), other.data(), &scratch,
+                            alone.data());
+    windowed_power_spectra(fft_plan(size), hann_window(size), frame.data(), other.data(), &scratch,
+                           first.data(), second.data());
+    for (int k = 0; k <= size / 2; ++k) {
+        EXPECT_NEAR(first[k], power[k], 1e-9) << "bin " << k;
+        EXPECT_NEAR(second[k], alone[k], 1e-9) << "bin " << k;
+    }
 }
 
 TEST(SoundAnalysisSpectrum, MelBandsCoverTheirRangeAndASineLightsItsOwnBand) {

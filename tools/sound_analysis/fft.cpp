@@ -45,18 +45,30 @@ std::vector<double> hann_window(int size) {
     return w;
 }
 
+void windowed_power_spectra(const FftPlan& plan, const std::vector<double>& window, const float* a,
+                            const float* b, std::vector<std::complex<double>>* scratch,
+                            double* power_a, double* power_b) {
+    const int n = plan.size;
+    scratch->resize(n);
+    std::complex<double>* x = scratch->data();
+    double sum = 0;
+    for (int i = 0; i < n; ++i) {
+        x[i] = {a[i] * window[i], b ? b[i] * window[i] : 0.0};
+        sum += window[i];
+    }
+    fft_forward(plan, x);
+    // With X the transform of a + i b: A_k = (X_k + conj X_-k) / 2, B_k = (X_k - conj X_-k) / 2i.
+    const double scale = 0.25 / (sum * sum);
+    for (int k = 0; k <= n / 2; ++k) {
+        std::complex<double> mirror = std::conj(x[(n - k) % n]);
+        power_a[k] = std::norm(x[k] + mirror) * scale;
+        if (b)
+            power_b[k] = std::norm(x[k] - mirror) * scale;
+    }
+}
+
 void windowed_power_spectrum(const FftPlan& plan, const std::vector<double>& window,
                              const float* frame, std::vector<std::complex<double>>* scratch,
                              double* power) {
-    const int n = plan.size;
-    scratch->resize(n);
-    double sum = 0;
-    for (int i = 0; i < n; ++i) {
-        (*scratch)[i] = frame[i] * window[i];
-        sum += window[i];
-    }
-    fft_forward(plan, scratch->data());
-    const double scale = 1.0 / (sum * sum);
-    for (int k = 0; k <= n / 2; ++k)
-        power[k] = std::norm((*scratch)[k]) * scale;
+    windowed_power_spectra(plan, window, frame, nullptr, scratch, power, nullptr);
 }

@@ -21,3 +21,7 @@ std::vector<double> hann_window(int size);
 void windowed_power_spectrum(const FftPlan& plan, const std::vector<double>& window,
                              const float* frame, std::vector<std::complex<double>>* scratch,
                              double* power);
+// The same for two frames at once, from one transform of a + i b (b null: a alone).
+void windowed_power_spectra(const FftPlan& plan, const std::vector<double>& window, const float* a,
+                            const float* b, std::vector<std::complex<double>>* scratch,
+                            double* power_a, double* power_b);

@@ -63,13 +63,17 @@ double audible_end_seconds(const float* stereo, int64_t frames, int rate, double
 
 std::vector<TempoChange> tempo_changes(const SongAudio& song) {
     std::vector<TempoChange> changes;
+    size_t since = 0;
     for (size_t i = 1; i < song.rows.size(); ++i) {
         const SongRow& a = song.rows[i - 1];
         const SongRow& b = song.rows[i];
         double was = row_seconds(a.speed, a.bpm), now = row_seconds(b.speed, b.bpm);
-        if (std::fabs(was - now) > 1e-9)
+        if (std::fabs(was - now) > 1e-9) {
+            double measured = song_seconds(song, b.frame - song.rows[since].frame) / (i - since);
             changes.push_back({song_seconds(song, b.frame), b.order, b.row, a.speed, a.bpm, b.speed,
-                               b.bpm, was, now});
+                               b.bpm, was, now, measured});
+            since = i;
+        }
     }
     return changes;
 }

@@ -29,6 +29,7 @@ struct TempoChange {
     int order, row;
     int old_speed, old_bpm, new_speed, new_bpm;
     double old_row_seconds, new_row_seconds;
+    double measured_old_row_seconds; // the timeline's mean row length since the last change
 };
 
 // The row length of a speed (ticks per row) and bpm: a tick lasts 2.5 / bpm seconds.
