@@ -221,70 +221,66 @@ struct LowPass {
     double run(double x) { return y += a * (x - y); }
 };
 
+// A sound `seconds` long, given sample by sample as a function of the time since its start.
+template <class Sound> std::vector<double> render(double seconds, Sound sound) {
+    std::vector<double> v(frames_for(seconds));
+    for (size_t i = 0; i < v.size(); ++i)
+        v[i] = sound((int)i / sample_rate);
+    return v;
+}
+
 XmInstrument make_kick() {
     // Short and punchy: it must be over before the bass and the next accent.
-    int n = frames_for(0.30);
-    std::vector<double> v(n);
     double phase = 0.0;
     Noise noise;
     HighPass hp(2000.0);
-    for (int i = 0; i < n; ++i) {
-        double t = i / sample_rate;
+    std::vector<double> v = render(0.30, [&](double t) {
         double f = 52.0 + 140.0 * std::exp(-t / 0.025) + 80.0 * std::exp(-t / 0.005);
         phase += two_pi * f / sample_rate;
         double body = std::sin(phase) * std::exp(-t / 0.11);
         double click = hp.run(noise.next()) * std::exp(-t / 0.004) * 0.5;
-        v[i] = body + click;
-    }
+        return body + click;
+    });
     saturate(v, 2.2);
     remove_rumble(v);
     return one_shot("kick", v, 0.95);
 }
 
 XmInstrument make_snare() {
-    int n = frames_for(0.30);
-    std::vector<double> v(n);
     Noise noise;
     HighPass hp(1200.0);
     LowPass lp(12000.0);
     double phase = 0.0;
-    for (int i = 0; i < n; ++i) {
-        double t = i / sample_rate;
+    std::vector<double> v = render(0.30, [&](double t) {
         double f = 190.0 + 110.0 * std::exp(-t / 0.01);
         phase += two_pi * f / sample_rate;
         double tone = std::sin(phase) * std::exp(-t / 0.04) * 0.8;
         double hiss = lp.run(hp.run(noise.next())) * std::exp(-t / 0.075) * 1.4;
-        v[i] = tone + hiss;
-    }
+        return tone + hiss;
+    });
     saturate(v, 1.8);
     return one_shot("snare", v, 0.9, 0x78);
 }
 
 XmInstrument make_roll() {
     // Dies within a row so every hit of a roll is a fresh onset.
-    int n = frames_for(0.07);
-    std::vector<double> v(n);
     Noise noise;
     HighPass hp(900.0);
     double phase = 0.0;
-    for (int i = 0; i < n; ++i) {
-        double t = i / sample_rate;
+    std::vector<double> v = render(0.07, [&](double t) {
         phase += two_pi * (230.0 + 120.0 * std::exp(-t / 0.006)) / sample_rate;
         double env = std::exp(-t / 0.011);
-        v[i] = (0.6 * std::sin(phase) + 1.3 * hp.run(noise.next())) * env;
-    }
+        return (0.6 * std::sin(phase) + 1.3 * hp.run(noise.next())) * env;
+    });
     saturate(v, 1.5);
     return one_shot("roll", v, 0.9, 0x88);
 }
 
 XmInstrument make_clap() {
-    int n = frames_for(0.35);
-    std::vector<double> v(n);
     Noise noise;
     HighPass hp(900.0);
     LowPass lp(7000.0);
-    for (int i = 0; i < n; ++i) {
-        double t = i / sample_rate;
+    std::vector<double> v = render(0.35, [&](double t) {
         // Three quick bursts, then the tail: the sound of several hands.
         double env = 0.0;
         for (int b = 0; b < 3; ++b) {
@@ -293,60 +289,51 @@ XmInstrument make_clap() {
                 env = std::max(env, std::exp(-tb / 0.006));
         }
         env = std::max(env, 0.6 * std::exp(-(t - 0.018) / 0.06) * (t > 0.018 ? 1.0 : 0.0));
-        v[i] = lp.run(hp.run(noise.next())) * env;
-    }
+        return lp.run(hp.run(noise.next())) * env;
+    });
     return one_shot("clap", v, 0.9, 0x98);
 }
 
 XmInstrument make_hat(const char* name, double decay, double seconds, int pan) {
-    int n = frames_for(seconds);
-    std::vector<double> v(n);
     Noise noise;
     HighPass hp(7000.0), hp2(5000.0);
     // A few detuned square partials give the metallic edge of a cymbal.
     const double partials[6] = {3.14, 4.56, 5.81, 6.93, 8.21, 10.6};
-    for (int i = 0; i < n; ++i) {
-        double t = i / sample_rate;
+    std::vector<double> v = render(seconds, [&](double t) {
         double metal = 0.0;
         for (double p : partials)
             metal += std::sin(two_pi * p * 400.0 * t) > 0 ? 1.0 : -1.0;
         double x = noise.next() + 0.08 * metal;
-        v[i] = hp2.run(hp.run(x)) * std::exp(-t / decay);
-    }
+        return hp2.run(hp.run(x)) * std::exp(-t / decay);
+    });
     return one_shot(name, v, 0.8, pan, 40);
 }
 
 XmInstrument make_crash() {
-    int n = frames_for(2.0);
-    std::vector<double> v(n);
     Noise noise;
     HighPass hp(2500.0);
     LowPass lp(14000.0);
     const double partials[8] = {2.71, 3.37, 4.19, 5.03, 5.77, 6.61, 7.93, 9.07};
-    for (int i = 0; i < n; ++i) {
-        double t = i / sample_rate;
+    std::vector<double> v = render(2.0, [&](double t) {
         double metal = 0.0;
         for (double p : partials)
             metal += std::sin(two_pi * p * 311.0 * t + p);
         double x = noise.next() + 0.05 * metal;
         double env = 0.35 * std::exp(-t / 0.5) + 0.65 * std::exp(-t / 0.06);
-        v[i] = lp.run(hp.run(x)) * env;
-    }
+        return lp.run(hp.run(x)) * env;
+    });
     return one_shot("crash", v, 0.85, 0x68);
 }
 
 XmInstrument make_splash() {
     // Broadband and short: noise from the mids up, over in a fifth of a second.
-    int n = frames_for(0.25);
-    std::vector<double> v(n);
     Noise noise;
     HighPass hp(600.0);
     LowPass lp(15000.0);
-    for (int i = 0; i < n; ++i) {
-        double t = i / sample_rate;
-        v[i] =
-            lp.run(hp.run(noise.next())) * (0.8 * std::exp(-t / 0.018) + 0.2 * std::exp(-t / 0.07));
-    }
+    std::vector<double> v = render(0.25, [&](double t) {
+        return lp.run(hp.run(noise.next())) *
+               (0.8 * std::exp(-t / 0.018) + 0.2 * std::exp(-t / 0.07));
+    });
     return one_shot("splash", v, 0.85, 0x68);
 }
 
@@ -371,17 +358,14 @@ XmInstrument make_riser() {
 }
 
 XmInstrument make_boom() {
-    int n = frames_for(1.6);
-    std::vector<double> v(n);
     Noise noise;
     LowPass lp(400.0);
     double phase = 0.0;
-    for (int i = 0; i < n; ++i) {
-        double t = i / sample_rate;
+    std::vector<double> v = render(1.6, [&](double t) {
         double f = 48.0 + 40.0 * std::exp(-t / 0.08);
         phase += two_pi * f / sample_rate;
-        v[i] = std::sin(phase) * std::exp(-t / 0.45) + lp.run(noise.next()) * std::exp(-t / 0.25);
-    }
+        return std::sin(phase) * std::exp(-t / 0.45) + lp.run(noise.next()) * std::exp(-t / 0.25);
+    });
     saturate(v, 1.5);
     remove_rumble(v);
     return one_shot("boom", v, 0.9);
@@ -411,18 +395,15 @@ XmInstrument make_pluck() {
 
 XmInstrument make_bell() {
     // Inharmonic partial pairs: a soft glassy bell for the quiet sections.
-    int n = frames_for(1.5);
-    std::vector<double> v(n);
     const double ratio[4] = {1.0, 2.0, 2.76, 5.4};
     const double amp[4] = {1.0, 0.5, 0.35, 0.15};
     const double decay[4] = {0.8, 0.55, 0.3, 0.12};
-    for (int i = 0; i < n; ++i) {
-        double t = i / sample_rate;
+    std::vector<double> v = render(1.5, [&](double t) {
         double s = 0.0;
         for (int k = 0; k < 4; ++k)
             s += amp[k] * std::sin(two_pi * c4_hz * ratio[k] * t) * std::exp(-t / decay[k]);
-        v[i] = s;
-    }
+        return s;
+    });
     XmInstrument ins = one_shot("bell", v, 0.85, 0xb0, 100);
     // Held at full level, so a key off lets the ring fade instead of stopping it.
     ins.volume_envelope.points = {{0, 64}, {1, 64}};
