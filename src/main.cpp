@@ -1,9 +1,14 @@
-// oske: the demo itself. Takes no arguments; everything it shows is fixed.
+// oske: the demo itself. Everything it shows is fixed; the command line only answers --help
+// and --version.
 #include <cstdlib>
 
+#include "runtime/command_line.h"
 #include "runtime/demo.h"
 
-int main(int, char**) {
+int main(int argc, char** argv) {
+    int answered = command_line_answer(parse_command_line(argc, argv), "oske");
+    if (answered >= 0)
+        return answered;
     DemoOptions options = demo_default_options();
     // Test-only: lets the test suite point the binary at a prepared module.
     if (const char* path = getenv("OSKE_TEST_MUSIC_PATH"))

@@ -45,6 +45,7 @@ const char* capture_usage_text =
     "  --dry-run            print the frame times the run would draw, one a line, and stop\n"
     "                       e.g. --from 0 --to 1000 --fps 30 --dry-run\n"
     "  --help               this text\n"
+    "  --version            print the version and exit\n"
     "\n"
     "Runs without a display or sound card: SDL's offscreen video driver is used unless\n"
     "SDL_VIDEODRIVER is set, and no audio device is opened.\n"
@@ -141,6 +142,10 @@ bool parse_capture_options(int argc, char** argv, CaptureOptions* options, std::
         std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             o.help = true;
+            return true;
+        }
+        if (arg == "--version") {
+            o.version = true;
             return true;
         }
         if (arg == "--strict") {

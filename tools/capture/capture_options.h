@@ -31,6 +31,7 @@ struct CaptureOptions {
     bool strict = false;
     bool quiet = false;
     bool help = false;
+    bool version = false;
     bool dry_run = false; // print the run's frame times and stop
     bool native = false;  // leave the renderer unpinned
 };

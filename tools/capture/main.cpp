@@ -13,6 +13,7 @@
 #include "platform/output_file.h"
 #include "progress.h"
 #include "render/gl.h"
+#include "runtime/command_line.h"
 #include "runtime/demo.h"
 #include "runtime/virtual_clock.h"
 #include "soundtrack.h"
@@ -108,6 +109,10 @@ int main(int argc, char** argv) {
         return fail(error, exit_usage);
     if (options.help) {
         fputs(capture_usage_text, stdout);
+        return 0;
+    }
+    if (options.version) {
+        fputs(version_text("oske-capture").c_str(), stdout);
         return 0;
     }
     plan_capture_run(&options);

@@ -76,14 +76,33 @@ void write_envelope_points(Bytes& out, const XmEnvelope& env) {
     }
 }
 
+void write_sample_header(Bytes& out, const XmSample& s) {
+    // Lengths and loop points are in bytes for 16-bit data.
+    out.u32((uint32_t)s.frames.size() * 2);
+    out.u32((uint32_t)s.loop_start * 2);
+    out.u32((uint32_t)s.loop_length * 2);
+    out.u8(s.volume);
+    out.u8((uint8_t)(int8_t)s.finetune);
+    out.u8(0x10 | (s.loop_length > 0 ? 1 : 0));
+    out.u8(s.panning);
+    out.u8((uint8_t)(int8_t)s.relative_note);
+    out.u8(0);
+    out.text(s.name, 22);
+}
+
 void write_instrument(Bytes& out, const XmInstrument& ins) {
-    const XmSample& s = ins.sample;
+    if (ins.samples.empty() || ins.samples.size() > 16)
+        throw std::runtime_error("instrument without samples or with too many");
     out.u32(263);
     out.text(ins.name, 22);
     out.u8(0);
-    out.u16(1);
+    out.u16((int)ins.samples.size());
     out.u32(40);
-    out.zeros(96); // one sample for every note
+    for (uint8_t s : ins.note_sample) {
+        if (s >= ins.samples.size())
+            throw std::runtime_error("note mapped to a missing sample");
+        out.u8(s);
+    }
     write_envelope_points(out, ins.volume_envelope);
     write_envelope_points(out, XmEnvelope{});
     out.u8((int)ins.volume_envelope.points.size());
@@ -103,22 +122,15 @@ void write_instrument(Bytes& out, const XmInstrument& ins) {
     out.u16(ins.fadeout);
     out.zeros(7 + 15);
 
-    // Sample header; lengths and loop points are in bytes for 16-bit data.
-    out.u32((uint32_t)s.frames.size() * 2);
-    out.u32((uint32_t)s.loop_start * 2);
-    out.u32((uint32_t)s.loop_length * 2);
-    out.u8(s.volume);
-    out.u8((uint8_t)(int8_t)s.finetune);
-    out.u8(0x10 | (s.loop_length > 0 ? 1 : 0));
-    out.u8(s.panning);
-    out.u8((uint8_t)(int8_t)s.relative_note);
-    out.u8(0);
-    out.text(s.name, 22);
-
-    int16_t previous = 0;
-    for (int16_t f : s.frames) {
-        out.u16((uint16_t)(f - previous));
-        previous = f;
+    // All sample headers first, then the data of each, delta-coded.
+    for (const XmSample& s : ins.samples)
+        write_sample_header(out, s);
+    for (const XmSample& s : ins.samples) {
+        int16_t previous = 0;
+        for (int16_t f : s.frames) {
+            out.u16((uint16_t)(f - previous));
+            previous = f;
+        }
     }
 }
 

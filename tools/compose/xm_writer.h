@@ -43,7 +43,10 @@ struct XmSample {
 
 struct XmInstrument {
     std::string name;
-    XmSample sample;
+    // One sample, or one per range of notes (band-limited copies of a tone, so that high notes
+    // hold no partials above what the output can carry); note_sample picks it for each note.
+    std::vector<XmSample> samples;
+    uint8_t note_sample[96] = {};
     XmEnvelope volume_envelope;
     int fadeout = 0;
     int vibrato_type = 0, vibrato_sweep = 0, vibrato_depth = 0, vibrato_rate = 0;
