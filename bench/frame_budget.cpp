@@ -278,12 +278,12 @@ static bool bench_file_exists(const std::string& path) {
 }
 
 static std::string bench_default_music() {
-    if (bench_file_exists(music_default_path))
-        return music_default_path;
+    if (bench_file_exists(platform_default_music_path()))
+        return platform_default_music_path();
     // Not installed: the soundtrack the build composed, beside the bench folder.
     std::string self = bench_self();
     std::string built = self.substr(0, self.find_last_of('/')) + "/../music.xm";
-    return bench_file_exists(built) ? built : music_default_path;
+    return bench_file_exists(built) ? built : platform_default_music_path();
 }
 
 static bool bench_parse(int argc, char** argv, BenchOptions* o) {

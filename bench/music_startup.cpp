@@ -43,7 +43,7 @@ static bool start(const char* path, bool stream, double* open_ms, double* play_m
 }
 
 int main(int argc, char** argv) {
-    const char* path = argc > 1 ? argv[1] : music_default_path;
+    const char* path = argc > 1 ? argv[1] : platform_default_music_path();
     if (argc <= 1 && access(path, R_OK) != 0)
         path = access("../music.xm", R_OK) == 0 ? "../music.xm" : "music.xm";
     setenv("SDL_AUDIODRIVER", "dummy", 0);

@@ -5,14 +5,17 @@
 
 #include "elements/diagrams.h"
 #include "math/random.h"
+#include "platform/console.h"
+#include "platform/environment.h"
+#include "platform/signals.h"
 #include "render/gl.h"
 #include "render/images.h"
 #include "render/ortho.h"
 #include "runtime/clock.h"
+#include "runtime/failure_message.h"
 #include "runtime/music_player.h"
 #include "runtime/scene_data.h"
 #include "runtime/timeline.h"
-#include "runtime/xm_check.h"
 #include "scenes/scenes.h"
 
 int screen_width = 1280;
@@ -46,23 +49,16 @@ const SceneEntry scene_table[10] = {
 
 DemoOptions demo_default_options() {
     DemoOptions options;
-    options.music_path = music_default_path;
+    options.music_path = platform_default_music_path();
     return options;
 }
 
-static void demo_on_signal(int) {
-    demo_signal_received = 1;
-}
-
 void demo_install_signal_handlers() {
-    // SDL would turn these into SDL_QUIT only once events are pumped; our own flag also
-    // covers start-up, when the song is still being decoded.
+    // SDL would turn some of these into SDL_QUIT only once events are pumped, and leave the
+    // others to kill us without a shut-down; our own flag covers them all, start-up included,
+    // when the song is still being decoded.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    struct sigaction action = {};
-    action.sa_handler = demo_on_signal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    platform_install_stop_handlers(&demo_signal_received);
 }
 
 // The inits draw from one random sequence, so this order is part of the picture.
@@ -120,16 +116,6 @@ int demo_startup(const DemoOptions& options) {
         return 1;
     }
     if (!music_player.open(options.music_path, options.audio)) {
-        music_player.close();
-        SDL_Quit();
-        demo_trace("failed");
-        demo_trace_close();
-        return 1;
-    }
-    // A truncated song would load and play as far as it goes, then stop in silence.
-    if (xm_check_file(options.music_path) == XmCheck::truncated) {
-        printf("couldn't load music.xm: the file is truncated\n");
-        fflush(stdout);
         music_player.close();
         SDL_Quit();
         demo_trace("failed");
@@ -235,8 +221,10 @@ void demo_shutdown() {
 
 int demo_run(const DemoOptions& options) {
     int status = demo_startup(options);
-    if (status != 0)
+    if (status != 0) {
+        platform_show_error(failure_last());
         return status;
+    }
     long frames = 0;
     int frame_ms = 0;
     for (;;) {

@@ -20,8 +20,9 @@ DemoOptions demo_default_options();
 extern int screen_width;
 extern int screen_height;
 extern Uint32 demo_window_id;
-extern bool demo_quit;                                  // latched: later events do not clear it
-extern volatile std::sig_atomic_t demo_signal_received; // SIGINT / SIGTERM seen
+extern bool demo_quit; // latched: later events do not clear it
+// A terminating signal was received (interrupt, terminate, hang-up, quit, broken pipe).
+extern volatile std::sig_atomic_t demo_signal_received;
 
 struct SceneEntry {
     void (*init)();
@@ -30,7 +31,7 @@ struct SceneEntry {
 };
 extern const SceneEntry scene_table[10];
 
-// SIGINT and SIGTERM end the demo like a quit request (see demo_poll_events).
+// Every terminating signal ends the demo like a quit request (see demo_poll_events).
 void demo_install_signal_handlers();
 
 // Window, music, every scene's data, then music and clock start. Returns 0 on success, else

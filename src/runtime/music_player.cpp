@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <iostream>
+#include <string>
 #include <libopenmpt/libopenmpt.hpp>
 
 #include "runtime/clock.h"
+#include "runtime/failure_message.h"
+#include "runtime/music_file.h"
 
 MusicPlayer music_player;
 
@@ -24,8 +26,7 @@ bool music_position_forced() {
 }
 
 static void music_say(const char* message) {
-    std::printf("%s\n", message);
-    std::fflush(stdout);
+    failure_say(stdout, "%s", message);
 }
 
 bool MusicPlayer::open(const char* path, bool with_device) {
@@ -50,17 +51,25 @@ bool MusicPlayer::open(const char* path, bool with_device) {
         // A sample handed over now is heard about one device buffer later.
         latency_seconds = (double)spec.samples / spec.freq;
     }
-    std::ifstream file(path, std::ios::binary);
-    if (!file.is_open()) {
+    // Judged before it is read: a FIFO or a device at the path cannot wedge start-up, a huge
+    // file cannot swell it, and a truncated song is not played short in silence.
+    std::vector<char> song;
+    std::string why;
+    MusicFile found = music_file_read(path, &song, &why);
+    if (found == MusicFile::missing) {
         music_say("couldn't find music.xm");
         close();
         return false;
     }
+    if (found != MusicFile::ok) {
+        failure_say(stdout, "couldn't load music.xm: %s", music_file_refusal(found, why).c_str());
+        close();
+        return false;
+    }
     try {
-        module = new openmpt::module(file, std::clog, {});
+        module = new openmpt::module(song, std::clog, {});
     } catch (const std::exception& e) {
-        std::printf("couldn't load music.xm: %s\n", e.what());
-        std::fflush(stdout);
+        failure_say(stdout, "couldn't load music.xm: %s", e.what());
         close();
         return false;
     } catch (...) {

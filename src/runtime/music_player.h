@@ -8,11 +8,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/environment.h"
+
 namespace openmpt {
 class module;
 }
 
-constexpr const char* music_default_path = "/usr/share/oske-by-quorvent/music.xm";
 constexpr int music_rate = 48000;
 constexpr int music_block_frames = 4096; // frames handed to SDL per queue call
 // Frames per libopenmpt read. The module reports its position once per read, so this is the
@@ -51,7 +52,7 @@ struct MusicPlayer {
     int block_fill = 0;         // frames in `block`
 
     // with_device false: decode for positions only (offline capture), no audio device.
-    bool open(const char* path = music_default_path, bool with_device = true);
+    bool open(const char* path = platform_default_music_path(), bool with_device = true);
     void play();
     // Once per frame while playing: decodes the next slice of the song into the device's
     // queue and extends the position timeline. Nothing to do without a device.

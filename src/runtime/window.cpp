@@ -3,11 +3,13 @@
 #include <SDL.h>
 #include <cstdio>
 
+#include "runtime/failure_message.h"
+
 SDL_Window* demo_window = nullptr;
 
 bool create_window(SDL_Window** window_out, const WindowOptions& options) {
     if (SDL_Init(SDL_INIT_VIDEO) < 0) {
-        fprintf(stderr, "oske: cannot initialise video: %s\n", SDL_GetError());
+        failure_say(stderr, "oske: cannot initialise video: %s", SDL_GetError());
         return false;
     }
     SDL_ShowCursor(SDL_DISABLE);
@@ -19,12 +21,12 @@ bool create_window(SDL_Window** window_out, const WindowOptions& options) {
         SDL_CreateWindow("Quorvent::OSKE", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                          options.width, options.height, flags);
     if (!window) {
-        fprintf(stderr, "oske: cannot create the window: %s\n", SDL_GetError());
+        failure_say(stderr, "oske: cannot create the window: %s", SDL_GetError());
         return false;
     }
     SDL_GLContext context = SDL_GL_CreateContext(window);
     if (!context) {
-        fprintf(stderr, "oske: cannot create the OpenGL context: %s\n", SDL_GetError());
+        failure_say(stderr, "oske: cannot create the OpenGL context: %s", SDL_GetError());
         SDL_DestroyWindow(window);
         return false;
     }

@@ -42,7 +42,8 @@ ScratchDir::~ScratchDir() {
 }
 
 pid_t spawn_capture(const std::vector<std::string>& args, const std::string& logs,
-                    const std::map<std::string, std::string>& env) {
+                    const std::map<std::string, std::string>& env,
+                    const std::vector<std::string>& launcher) {
     std::string out_path = logs + "/out", err_path = logs + "/err";
     pid_t pid = fork();
     if (pid == 0) {
@@ -54,14 +55,14 @@ pid_t spawn_capture(const std::vector<std::string>& args, const std::string& log
         }
         if (!freopen(out_path.c_str(), "w", stdout) || !freopen(err_path.c_str(), "w", stderr))
             _exit(127);
+        std::vector<std::string> copy = launcher;
+        copy.push_back(OSKE_CAPTURE_PATH);
+        copy.insert(copy.end(), args.begin(), args.end());
         std::vector<char*> argv;
-        std::string binary = OSKE_CAPTURE_PATH;
-        argv.push_back(binary.data());
-        std::vector<std::string> copy = args;
         for (std::string& a : copy)
             argv.push_back(a.data());
         argv.push_back(nullptr);
-        execv(binary.c_str(), argv.data());
+        execvp(argv[0], argv.data());
         _exit(127);
     }
     return pid;

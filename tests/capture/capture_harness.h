@@ -19,8 +19,10 @@ ProgramResult run_capture(const std::vector<std::string>& args,
                           const std::map<std::string, std::string>& env = {});
 
 // The same in two steps: start it with its output going to files in logs, then wait for it.
+// A launcher (an emulator and its options, found on PATH) runs the binary when given.
 pid_t spawn_capture(const std::vector<std::string>& args, const std::string& logs,
-                    const std::map<std::string, std::string>& env = {});
+                    const std::map<std::string, std::string>& env = {},
+                    const std::vector<std::string>& launcher = {});
 ProgramResult wait_capture(pid_t pid, const std::string& logs);
 
 // A fresh directory under /tmp, removed when the object goes.

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <libopenmpt/libopenmpt.hpp>
 #include <sstream>
 #include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -230,7 +232,8 @@ TEST(Capture, HelpExplainsEveryOption) {
     ASSERT_EQ(r.status, 0);
     for (const char* option :
          {"--frames", "--from", "--to", "--fps", "--every", "--out", "--contact-sheet", "--wav",
-          "--video", "--size", "--music", "--strict", "--quiet", "--dry-run", "e.g."})
+          "--video", "--size", "--music", "--native", "--strict", "--quiet", "--dry-run",
+          "GALLIUM_OVERRIDE_CPU_CAPS=sse4.1", "e.g."})
         EXPECT_NE(r.out.find(option), std::string::npos) << option;
 }
 
@@ -300,17 +303,29 @@ TEST(Capture, VideoWithoutFfmpegSaysSoAndLeavesNothing) {
     EXPECT_TRUE(list_dir(dir.path).empty());
 }
 
-TEST(Capture, FailingFfmpegLeavesNoFileThatLooksComplete) {
+// A video of to_ms through a stand-in for ffmpeg (a shell script); nothing may be left behind.
+static ProgramResult video_with_fake_ffmpeg(const std::string& script, const char* to_ms) {
     ScratchDir dir, bin;
     std::string fake = bin.file("ffmpeg");
-    std::ofstream(fake) << "#!/bin/sh\ncat > /dev/null\necho 'fake ffmpeg: no' >&2\nexit 1\n";
+    std::ofstream(fake) << "#!/bin/sh\n" << script;
     chmod(fake.c_str(), 0755);
-    ProgramResult r = run_capture(with_music({"--from", "0", "--to", "1000", "--fps", "10",
-                                              "--size", "64x36", "--video", dir.file("v.mp4")}),
+    ProgramResult r = run_capture(with_music({"--from", "0", "--to", to_ms, "--fps", "10", "--size",
+                                              "64x36", "--video", dir.file("v.mp4")}),
                                   {{"PATH", bin.path + ":/usr/bin:/bin"}});
+    EXPECT_TRUE(list_dir(dir.path).empty());
+    return r;
+}
+
+TEST(Capture, FailingFfmpegLeavesNoFileThatLooksComplete) {
+    ProgramResult r =
+        video_with_fake_ffmpeg("cat > /dev/null\necho 'fake ffmpeg: no' >&2\nexit 1\n", "1000");
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("ffmpeg failed"), std::string::npos) << r.err;
-    EXPECT_TRUE(list_dir(dir.path).empty());
+    // One that ends at once: our next write breaks the pipe, and that is ffmpeg's failure, not
+    // an interruption.
+    r = video_with_fake_ffmpeg("echo 'fake ffmpeg: no' >&2\nexit 1\n", "20000");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("ffmpeg stopped taking frames"), std::string::npos) << r.err;
 }
 
 TEST(Capture, InterruptedRunLeavesOnlyCompleteFiles) {
@@ -354,4 +369,123 @@ TEST(Capture, ProgressBarUnlessQuiet) {
     // A run of a few frames needs no bar.
     r = run_capture(with_music({"--frames", "0,1000", "--size", "32x18", "--out", dir.path}));
     EXPECT_EQ(r.err, "");
+}
+
+TEST(Capture, RefusesTheSoundtracksTheDemoRefusesAndWritesNothing) {
+    ScratchDir dir;
+    std::string fifo = dir.file("fifo.xm"), big = dir.file("big.xm"), cut = dir.file("cut.xm");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::vector<uint8_t> song = read_file(test_soundtrack());
+    ASSERT_GT(song.size(), 400u);
+    std::ofstream(big, std::ios::binary).write((const char*)song.data(), (long)song.size());
+    ASSERT_EQ(truncate(big.c_str(), (off_t)2 << 30), 0); // sparse: costs no disk
+    std::ofstream(cut, std::ios::binary).write((const char*)song.data(), (long)song.size() / 2);
+    const std::pair<std::string, const char*> cases[] = {
+        {fifo, "not a regular file"},
+        {big, "the file is larger than 64 MiB"},
+        {cut, "the file is truncated"},
+    };
+    std::string out = dir.file("out");
+    for (const auto& [music, reason] : cases) {
+        for (const std::vector<std::string>& what :
+             {std::vector<std::string>{"--wav", dir.file("music.wav")},
+              std::vector<std::string>{"--frames", "0", "--out", out}}) {
+            std::vector<std::string> args = what;
+            args.insert(args.end(), {"--music", music, "--quiet"});
+            ProgramResult r = run_capture(args);
+            EXPECT_EQ(r.status, 1) << music << " " << what[0];
+            EXPECT_EQ(r.err,
+                      "oske-capture: cannot read the soundtrack '" + music + "': " + reason + "\n");
+        }
+    }
+    EXPECT_FALSE(fs::exists(dir.file("music.wav")));
+    EXPECT_TRUE(!fs::exists(out) || list_dir(out).empty());
+}
+
+TEST(Capture, TwoRunsWritingTheSameWavEachWriteAFileOfTheirOwn) {
+    std::string built = OSKE_BUILD_DIR "/music.xm";
+    if (!fs::exists(built))
+        GTEST_SKIP() << "the build has not composed " << built << " yet";
+    ScratchDir dir, logs_a, logs_b;
+    ProgramResult alone =
+        run_capture({"--music", built, "--wav", dir.file("alone.wav"), "--quiet"});
+    ASSERT_EQ(alone.status, 0) << alone.err;
+    // Both at once onto one name: neither may write into the other's file.
+    std::vector<std::string> args = {"--music", built, "--wav", dir.file("same.wav"), "--quiet"};
+    pid_t a = spawn_capture(args, logs_a.path), b = spawn_capture(args, logs_b.path);
+    ProgramResult ra = wait_capture(a, logs_a.path), rb = wait_capture(b, logs_b.path);
+    EXPECT_EQ(ra.status, 0) << ra.err;
+    EXPECT_EQ(rb.status, 0) << rb.err;
+    EXPECT_TRUE(read_file(dir.file("same.wav")) == read_file(dir.file("alone.wav")));
+    EXPECT_EQ(list_dir(dir.path), (std::vector<std::string>{"alone.wav", "same.wav"}));
+}
+
+TEST(Capture, FailedWriteLeavesTheOldFrameIntact) {
+    ScratchDir dir, logs;
+    std::vector<std::string> args = with_music({"--frames", "60000", "--out", dir.path, "--quiet"});
+    ASSERT_EQ(run_capture(args).status, 0);
+    std::string frame = dir.file(frame_name(60000));
+    std::vector<uint8_t> old_frame = read_file(frame);
+    ASSERT_GT(old_frame.size(), 2048u);
+    // Written again at another size, into a file system that takes only a few bytes of it (a
+    // file-size limit, its signal ignored, so the write fails as on a full disk).
+    args.insert(args.end(), {"--size", "640x360"});
+    struct rlimit saved;
+    getrlimit(RLIMIT_FSIZE, &saved);
+    struct rlimit small = saved;
+    small.rlim_cur = 1024;
+    void (*saved_handler)(int) = signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &small);
+    pid_t pid = spawn_capture(args, logs.path, {{"MESA_SHADER_CACHE_DISABLE", "true"}});
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, saved_handler);
+    ProgramResult r = wait_capture(pid, logs.path);
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_NE(r.err.find("cannot write '" + frame + "'"), std::string::npos) << r.err;
+    EXPECT_TRUE(read_file(frame) == old_frame) << "the old frame was overwritten";
+    EXPECT_EQ(list_dir(dir.path), std::vector<std::string>{frame_name(60000)});
+}
+
+namespace {
+
+// Processes whose command line mentions text (ffmpeg writing into a scratch folder).
+int processes_mentioning(const std::string& text) {
+    int found = 0;
+    for (const fs::directory_entry& entry : fs::directory_iterator("/proc")) {
+        std::string name = entry.path().filename();
+        if (name.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        std::vector<uint8_t> cmdline = read_file(entry.path().string() + "/cmdline");
+        std::replace(cmdline.begin(), cmdline.end(), (uint8_t)0, (uint8_t)' ');
+        if (std::string(cmdline.begin(), cmdline.end()).find(text) != std::string::npos)
+            ++found;
+    }
+    return found;
+}
+
+} // namespace
+
+TEST(Capture, EveryTerminatingSignalDuringAVideoLeavesNothingBehind) {
+    for (int sig : {SIGTERM, SIGHUP, SIGQUIT, SIGPIPE}) {
+        SCOPED_TRACE(strsignal(sig));
+        ScratchDir out, tmp, logs;
+        std::string tiny = tmp.file("tiny.xm");
+        write_tiny_module(tiny);
+        pid_t pid = spawn_capture({"--music", tiny, "--from", "0", "--to", "200000", "--fps", "30",
+                                   "--size", "64x36", "--video", out.file("v.mp4"), "--quiet"},
+                                  logs.path, {{"TMPDIR", tmp.path}});
+        // ffmpeg is encoding into its partial file and the soundtrack sits in TMPDIR.
+        const std::string partial = out.file("v.mp4.");
+        for (int i = 0; i < 600 && processes_mentioning(partial) == 0; ++i)
+            usleep(50000);
+        ASSERT_EQ(processes_mentioning(partial), 1);
+        EXPECT_EQ(list_dir(tmp.path).size(), 2u) << "tiny.xm and the soundtrack";
+        kill(pid, sig);
+        ProgramResult r = wait_capture(pid, logs.path);
+        EXPECT_EQ(r.status, 130) << r.err;
+        EXPECT_NE(r.err.find("interrupted"), std::string::npos) << r.err;
+        EXPECT_EQ(processes_mentioning(partial), 0) << "ffmpeg left running";
+        EXPECT_TRUE(list_dir(out.path).empty());
+        EXPECT_EQ(list_dir(tmp.path), std::vector<std::string>{"tiny.xm"});
+    }
 }

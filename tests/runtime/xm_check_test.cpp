@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <iterator>
 #include <vector>
 
@@ -47,4 +50,24 @@ TEST(XmCheck, HugeSizeFieldsDoNotWrap) {
     // A header size of 0xFFFFFFFF must read as "past the end", not wrap to a small offset.
     song[60] = song[61] = song[62] = song[63] = 0xFF;
     EXPECT_EQ(xm_check_bytes(song.data(), song.size()), XmCheck::truncated);
+}
+
+TEST(XmCheck, TheFileWalkReadsHeadersAndAgreesWithTheByteWalk) {
+    std::vector<unsigned char> song = composed_song();
+    ASSERT_GT(song.size(), 336u);
+    std::string path = testing::TempDir() + "xm_check_walk.xm";
+    for (size_t cut : {song.size(), song.size() - 1, song.size() / 2, (size_t)400, (size_t)17}) {
+        std::ofstream(path, std::ios::binary).write((const char*)song.data(), (std::streamsize)cut);
+        EXPECT_EQ(xm_check_file(path.c_str()), xm_check_bytes(song.data(), cut)) << cut;
+    }
+    // A sparse tail a hundred times the song: the walk stops where the headers end.
+    std::ofstream(path, std::ios::binary)
+        .write((const char*)song.data(), (std::streamsize)song.size());
+    ASSERT_EQ(truncate(path.c_str(), (off_t)song.size() * 100), 0);
+    EXPECT_EQ(xm_check_file(path.c_str()), XmCheck::complete);
+    unlink(path.c_str());
+    // Nobody writes to this FIFO: a blocking open would never return.
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    EXPECT_EQ(xm_check_file(path.c_str()), XmCheck::not_xm);
+    unlink(path.c_str());
 }

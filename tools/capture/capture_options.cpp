@@ -38,6 +38,8 @@ const char* capture_usage_text =
     "  --size WxH           frame size in pixels (default 1280x720), e.g. --size 640x360\n"
     "  --music FILE         the soundtrack module (default "
     "/usr/share/oske-by-quorvent/music.xm)\n"
+    "  --native             lift the renderer's pin (below): faster, but the frames may\n"
+    "                       differ from those another processor draws\n"
     "  --strict             exit with status 1 when any GL error was seen\n"
     "  --quiet              no progress bar\n"
     "  --dry-run            print the frame times the run would draw, one a line, and stop\n"
@@ -47,6 +49,10 @@ const char* capture_usage_text =
     "\n"
     "Runs without a display or sound card: SDL's offscreen video driver is used unless\n"
     "SDL_VIDEODRIVER is set, and no audio device is opened.\n"
+    "Mesa's software renderer compiles its drawing for the processor it runs on, and the\n"
+    "instruction set changes the rounding of the pixels. So that every x86-64 processor draws\n"
+    "the same frames, the capture pins it to SSE4.1 (GALLIUM_OVERRIDE_CPU_CAPS=sse4.1) unless\n"
+    "--native is given.\n"
     "Exit status: 0 done, 1 failure, 2 bad command line, 130 interrupted. Files appear only\n"
     "when complete (written as NAME.part, then renamed).\n";
 
@@ -130,7 +136,7 @@ static bool parse_size(const char* text, int* width, int* height, std::string* e
 
 bool parse_capture_options(int argc, char** argv, CaptureOptions* options, std::string* error) {
     CaptureOptions& o = *options;
-    o.music = music_default_path;
+    o.music = platform_default_music_path();
     bool from_given = false, to_given = false;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
@@ -152,6 +158,10 @@ bool parse_capture_options(int argc, char** argv, CaptureOptions* options, std::
         }
         if (arg == "--dry-run") {
             o.dry_run = true;
+            continue;
+        }
+        if (arg == "--native") {
+            o.native = true;
             continue;
         }
         if (arg.rfind("--", 0) != 0) {

@@ -7,6 +7,11 @@
 constexpr int capture_timeline_end_ms = 200000; // the last frame time the demo draws
 constexpr int capture_max_size = 16384;         // no GL implementation we know goes beyond
 constexpr int capture_default_video_fps = 30;
+// Mesa's llvmpipe compiles its pipeline for the host's instruction set, which changes the
+// rounding of what it draws; pinned to SSE4.1 every x86-64 processor draws the same pixels.
+// Set before Mesa is loaded.
+constexpr const char* capture_pin_variable = "GALLIUM_OVERRIDE_CPU_CAPS";
+constexpr const char* capture_pin_value = "sse4.1";
 
 struct CaptureOptions {
     std::vector<int> frame_times; // the run, ascending, no repeats
@@ -28,6 +33,7 @@ struct CaptureOptions {
     bool help = false;
     bool version = false;
     bool dry_run = false; // print the run's frame times and stop
+    bool native = false;  // leave the renderer unpinned
 };
 
 // Parses argv. On a usage error returns false with the message (no program name) in error.

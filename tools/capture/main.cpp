@@ -1,16 +1,16 @@
 // oske-capture: runs the demo's own start-up, frames and shut-down on a virtual clock, headless,
 // and writes what it draws: PNG frames, a contact sheet, the soundtrack, a video.
 #include <algorithm>
-#include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "capture_options.h"
 #include "contact_sheet.h"
 #include "output_files.h"
+#include "platform/child_process.h"
+#include "platform/environment.h"
+#include "platform/output_file.h"
 #include "progress.h"
 #include "render/gl.h"
 #include "runtime/command_line.h"
@@ -124,7 +124,9 @@ int main(int argc, char** argv) {
     // Installed now, not only at start-up, so that an interruption while the soundtrack is
     // decoded still lets us remove the partial files.
     demo_install_signal_handlers();
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    platform_set_env_default("SDL_VIDEODRIVER", "offscreen");
+    if (!options.native)
+        platform_set_env(capture_pin_variable, capture_pin_value);
 
     const bool draws =
         !options.out_dir.empty() || !options.contact_sheet.empty() || !options.video.empty();
@@ -133,7 +135,7 @@ int main(int argc, char** argv) {
     for (const std::string* file : {&options.contact_sheet, &options.wav, &options.video})
         if (!file->empty() && !check_output_file(*file, &error))
             return fail(error);
-    if (!options.video.empty() && !program_on_path("ffmpeg"))
+    if (!options.video.empty() && !platform_program_on_path("ffmpeg"))
         return fail("ffmpeg is not installed: --video needs the ffmpeg program on PATH "
                     "(Debian package ffmpeg)");
     if (!check_soundtrack(options.music, &error))
@@ -142,15 +144,20 @@ int main(int argc, char** argv) {
     std::string video_wav = options.wav;
     if (!options.wav.empty() || !options.video.empty()) {
         if (video_wav.empty()) {
-            const char* tmp = getenv("TMPDIR");
-            video_wav = std::string(tmp && *tmp ? tmp : "/tmp") + "/oske-capture-" +
-                        std::to_string(getpid()) + ".wav";
+            // The video's own soundtrack: a name no other run has, removed with the partial
+            // files at the end; the WAV is written over it.
+            std::string why;
+            FILE* f = platform_create_unique(platform_temp_dir() + "/oske-capture", ".wav",
+                                             &video_wav, &why);
+            if (!f)
+                return fail("cannot write a temporary file in '" + platform_temp_dir() +
+                            "': " + why);
+            fclose(f);
+            track_partial(video_wav);
         }
         long long sound_frames = 0;
         if (!write_soundtrack_wav(options.music, video_wav, &sound_frames, &error))
             return fail(error, demo_signal_received ? exit_interrupted : exit_failure);
-        if (options.wav.empty())
-            track_partial(video_wav); // ours alone: removed with the partial files at the end
         if (!options.wav.empty() && !options.quiet)
             fprintf(stderr, "oske-capture: wrote %s (%lld frames, %.3f s at %d Hz)\n",
                     options.wav.c_str(), sound_frames, (double)sound_frames / soundtrack_rate,

@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <stb_image_write.h>
+
+#include "platform/input_file.h"
+#include "platform/output_file.h"
 
 static std::vector<std::string> output_partials;
 
@@ -21,14 +21,14 @@ static std::string directory_of(const std::string& path) {
 }
 
 static bool probe_writable(const std::string& dir, std::string* error) {
-    std::string probe = dir + "/.oske-capture-probe-" + std::to_string(getpid());
-    FILE* f = fopen(probe.c_str(), "wb");
+    std::string probe, why;
+    FILE* f = platform_create_unique(dir + "/.oske-capture-probe", "", &probe, &why);
     if (!f) {
-        *error = "cannot write in '" + dir + "': " + strerror(errno);
+        *error = "cannot write in '" + dir + "': " + why;
         return false;
     }
     fclose(f);
-    unlink(probe.c_str());
+    platform_remove(probe);
     return true;
 }
 
@@ -37,14 +37,13 @@ bool prepare_output_dir(const std::string& dir, std::string* error) {
     for (size_t i = 1; i <= dir.size(); ++i) {
         if (i < dir.size() && dir[i] != '/')
             continue;
-        std::string part = dir.substr(0, i);
-        if (mkdir(part.c_str(), 0777) != 0 && errno != EEXIST) {
-            *error = "cannot create the output directory '" + dir + "': " + strerror(errno);
+        std::string why;
+        if (!platform_make_dir(dir.substr(0, i), &why)) {
+            *error = "cannot create the output directory '" + dir + "': " + why;
             return false;
         }
     }
-    struct stat st;
-    if (stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+    if (platform_file_kind(dir.c_str()) != PlatformFileKind::directory) {
         *error = "cannot create the output directory '" + dir + "': not a directory";
         return false;
     }
@@ -52,26 +51,22 @@ bool prepare_output_dir(const std::string& dir, std::string* error) {
 }
 
 bool check_output_file(const std::string& path, std::string* error) {
-    struct stat st;
-    if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+    PlatformFileKind kind = platform_file_kind(path.c_str());
+    if (kind == PlatformFileKind::directory) {
         *error = "'" + path + "' is a directory, not a file name";
         return false;
     }
     // The finished file is renamed over the old one: that must not replace a device or a pipe.
-    if (stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+    if (kind == PlatformFileKind::other) {
         *error = "'" + path + "' is not a regular file";
         return false;
     }
     std::string dir = directory_of(path);
-    if (stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+    if (platform_file_kind(dir.c_str()) != PlatformFileKind::directory) {
         *error = "cannot write '" + path + "': directory '" + dir + "' does not exist";
         return false;
     }
     return probe_writable(dir, error);
-}
-
-std::string partial_name(const std::string& path) {
-    return path + ".part";
 }
 
 void track_partial(const std::string& partial) {
@@ -83,12 +78,28 @@ static void untrack_partial(const std::string& partial) {
                           output_partials.end());
 }
 
-bool finish_partial(const std::string& path, std::string* error) {
-    std::string partial = partial_name(path);
+FILE* create_partial(const std::string& path, std::string* partial, std::string* error) {
+    std::string why;
+    FILE* f = platform_create_unique(path, ".part", partial, &why);
+    if (!f) {
+        *error = "cannot write '" + path + "': " + why;
+        return nullptr;
+    }
+    track_partial(*partial);
+    return f;
+}
+
+void drop_partial(const std::string& partial) {
     untrack_partial(partial);
-    if (rename(partial.c_str(), path.c_str()) != 0) {
-        *error = "cannot write '" + path + "': " + strerror(errno);
-        unlink(partial.c_str());
+    platform_remove(partial);
+}
+
+bool finish_partial(const std::string& partial, const std::string& path, std::string* error) {
+    untrack_partial(partial);
+    std::string why;
+    if (!platform_rename_over(partial, path, &why)) {
+        *error = "cannot write '" + path + "': " + why;
+        platform_remove(partial);
         return false;
     }
     return true;
@@ -96,7 +107,7 @@ bool finish_partial(const std::string& path, std::string* error) {
 
 void remove_partials() {
     for (const std::string& partial : output_partials)
-        unlink(partial.c_str());
+        platform_remove(partial);
     output_partials.clear();
 }
 
@@ -106,27 +117,26 @@ static void png_sink(void* context, void* data, int size) {
 }
 
 bool write_png(const std::string& path, const RgbImage& image, std::string* error) {
-    std::string partial = partial_name(path);
-    FILE* f = fopen(partial.c_str(), "wb");
-    if (!f) {
-        *error = "cannot write '" + path + "': " + strerror(errno);
+    std::string partial;
+    FILE* f = create_partial(path, &partial, error);
+    if (!f)
         return false;
-    }
-    track_partial(partial);
     int ok = stbi_write_png_to_func(png_sink, f, image.width, image.height, 3, image.pixels.data(),
                                     image.width * 3);
     bool written = ok && !ferror(f);
     int saved_errno = errno;
-    if (fclose(f) != 0)
+    if (fclose(f) != 0) {
+        if (written)
+            saved_errno = errno;
         written = false;
+    }
     if (!written) {
         *error =
             "cannot write '" + path + "': " + (ok ? strerror(saved_errno) : "PNG encoding failed");
-        untrack_partial(partial);
-        unlink(partial.c_str());
+        drop_partial(partial);
         return false;
     }
-    return finish_partial(path, error);
+    return finish_partial(partial, path, error);
 }
 
 std::string frame_file_name(const std::string& dir, int frame_ms) {

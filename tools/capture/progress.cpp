@@ -2,7 +2,8 @@
 
 #include <chrono>
 #include <cstdio>
-#include <unistd.h>
+
+#include "platform/console.h"
 
 static double progress_now() {
     using namespace std::chrono;
@@ -13,7 +14,7 @@ Progress progress_begin(int total, bool quiet) {
     Progress p;
     p.total = total;
     p.shown = !quiet && total >= progress_min_frames;
-    p.terminal = isatty(STDERR_FILENO);
+    p.terminal = platform_stderr_is_terminal();
     p.start_s = progress_now();
     return p;
 }

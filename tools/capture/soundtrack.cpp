@@ -4,26 +4,36 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
+#include <ostream>
 #include <libopenmpt/libopenmpt.hpp>
 #include <memory>
-#include <sstream>
 #include <vector>
 
 #include "output_files.h"
 #include "runtime/demo.h"
+#include "runtime/music_file.h"
 #include "runtime/music_player.h"
 
+// libopenmpt's chatter stays out of our output. The module keeps writing to its log for as long
+// as it lives, so the sink outlives every module.
+static std::ostream soundtrack_quiet_log(nullptr);
+
 static std::unique_ptr<openmpt::module> load_module(const std::string& path, std::string* error) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file.is_open()) {
-        *error = "no soundtrack at '" + path + "': " + strerror(errno) +
-                 " (install the demo, or give --music FILE)";
+    // The very check the demo's start-up makes, so both refuse the same files.
+    std::vector<char> song;
+    std::string why;
+    MusicFile found = music_file_read(path.c_str(), &song, &why);
+    if (found == MusicFile::missing) {
+        *error =
+            "no soundtrack at '" + path + "': " + why + " (install the demo, or give --music FILE)";
+        return nullptr;
+    }
+    if (found != MusicFile::ok) {
+        *error = "cannot read the soundtrack '" + path + "': " + music_file_refusal(found, why);
         return nullptr;
     }
     try {
-        std::ostringstream log; // libopenmpt's chatter stays out of our output
-        return std::make_unique<openmpt::module>(file, log);
+        return std::make_unique<openmpt::module>(song, soundtrack_quiet_log);
     } catch (const std::exception& e) {
         *error = "cannot read the soundtrack '" + path + "': " + e.what();
         return nullptr;
@@ -81,13 +91,10 @@ bool write_soundtrack_wav(const std::string& music_path, const std::string& wav_
     std::unique_ptr<openmpt::module> module = load_module(music_path, error);
     if (!module)
         return false;
-    std::string partial = partial_name(wav_path);
-    FILE* f = fopen(partial.c_str(), "wb");
-    if (!f) {
-        *error = "cannot write '" + wav_path + "': " + strerror(errno);
+    std::string partial;
+    FILE* f = create_partial(wav_path, &partial, error);
+    if (!f)
         return false;
-    }
-    track_partial(partial);
     WavHeader header = wav_header(0);
     fwrite(header.bytes, 1, header.size, f);
 
@@ -126,5 +133,5 @@ bool write_soundtrack_wav(const std::string& music_path, const std::string& wav_
         return false;
     }
     *frames_out = (long long)frames;
-    return finish_partial(wav_path, error);
+    return finish_partial(partial, wav_path, error);
 }

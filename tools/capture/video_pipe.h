@@ -2,15 +2,13 @@
 #pragma once
 
 #include <string>
-#include <sys/types.h>
 
-// True when the program is an executable somewhere on PATH.
-bool program_on_path(const char* name);
+#include "platform/child_process.h"
 
 struct VideoPipe {
-    pid_t pid = -1;
-    int fd = -1;
-    std::string path;
+    PlatformChild ffmpeg;
+    std::string path;    // the video's final name
+    std::string partial; // what ffmpeg writes, renamed onto path when it succeeded
 };
 
 // Starts ffmpeg reading width x height RGB frames (rows top to bottom) at fps from the pipe,
@@ -22,5 +20,5 @@ bool video_open(VideoPipe* video, const std::string& path, int width, int height
 bool video_write_frame(VideoPipe* video, const void* rgb, size_t bytes, std::string* error);
 // Ends the input, waits for ffmpeg and puts the file in place when it succeeded.
 bool video_close(VideoPipe* video, std::string* error);
-// Stops ffmpeg after a failure elsewhere.
+// Stops ffmpeg after a failure elsewhere and waits for it.
 void video_abort(VideoPipe* video);

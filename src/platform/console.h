@@ -1,0 +1,8 @@
+// What the user sees outside the window: whether standard error is a terminal (for progress
+// bars), and a start-up failure shown where a user who started us without a console can see it.
+#pragma once
+
+bool platform_stderr_is_terminal();
+// The message has already gone to standard output or error; this shows it once more where
+// that output is not seen (a message box where programs start without a console).
+void platform_show_error(const char* message);

@@ -1,0 +1,11 @@
+#include "platform/console.h"
+
+#include <unistd.h>
+
+bool platform_stderr_is_terminal() {
+    return isatty(STDERR_FILENO);
+}
+
+// Started from a terminal or a desktop launcher, the message on standard output is where it
+// belongs already.
+void platform_show_error(const char*) {}
