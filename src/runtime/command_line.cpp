@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "runtime/music_player.h"
+#include "platform/environment.h"
 
 #ifndef OSKE_VERSION
 #error "OSKE_VERSION is set by the build from the project's version"
@@ -69,7 +69,7 @@ std::string demo_help_text() {
                        "\n"
                        "Files:\n"
                        "  ") +
-           music_default_path +
+           platform_default_music_path() +
            "  the soundtrack\n"
            "\n"
            "Exit status: 0 when the demo ended or was quit, 1 when no window, OpenGL context\n"
