@@ -303,31 +303,29 @@ TEST(Capture, VideoWithoutFfmpegSaysSoAndLeavesNothing) {
     EXPECT_TRUE(list_dir(dir.path).empty());
 }
 
-TEST(Capture, FailingFfmpegLeavesNoFileThatLooksComplete) {
+// A video of to_ms through a stand-in for ffmpeg (a shell script); nothing may be left behind.
+static ProgramResult video_with_fake_ffmpeg(const std::string& script, const char* to_ms) {
     ScratchDir dir, bin;
     std::string fake = bin.file("ffmpeg");
-    std::ofstream(fake) << "#!/bin/sh\ncat > /dev/null\necho 'fake ffmpeg: no' >&2\nexit 1\n";
+    std::ofstream(fake) << "#!/bin/sh\n" << script;
     chmod(fake.c_str(), 0755);
-    ProgramResult r = run_capture(with_music({"--from", "0", "--to", "1000", "--fps", "10",
-                                              "--size", "64x36", "--video", dir.file("v.mp4")}),
+    ProgramResult r = run_capture(with_music({"--from", "0", "--to", to_ms, "--fps", "10", "--size",
+                                              "64x36", "--video", dir.file("v.mp4")}),
                                   {{"PATH", bin.path + ":/usr/bin:/bin"}});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("ffmpeg failed"), std::string::npos) << r.err;
     EXPECT_TRUE(list_dir(dir.path).empty());
+    return r;
 }
 
-TEST(Capture, FfmpegThatEndsAtOnceIsAFailureNotAnInterruption) {
-    // Our next write then breaks the pipe: that is ffmpeg's failure, reported as such.
-    ScratchDir dir, bin;
-    std::string fake = bin.file("ffmpeg");
-    std::ofstream(fake) << "#!/bin/sh\necho 'fake ffmpeg: no' >&2\nexit 1\n";
-    chmod(fake.c_str(), 0755);
-    ProgramResult r = run_capture(with_music({"--from", "0", "--to", "20000", "--fps", "10",
-                                              "--size", "64x36", "--video", dir.file("v.mp4")}),
-                                  {{"PATH", bin.path + ":/usr/bin:/bin"}});
+TEST(Capture, FailingFfmpegLeavesNoFileThatLooksComplete) {
+    ProgramResult r =
+        video_with_fake_ffmpeg("cat > /dev/null\necho 'fake ffmpeg: no' >&2\nexit 1\n", "1000");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("ffmpeg failed"), std::string::npos) << r.err;
+    // One that ends at once: our next write breaks the pipe, and that is ffmpeg's failure, not
+    // an interruption.
+    r = video_with_fake_ffmpeg("echo 'fake ffmpeg: no' >&2\nexit 1\n", "20000");
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("ffmpeg stopped taking frames"), std::string::npos) << r.err;
-    EXPECT_TRUE(list_dir(dir.path).empty());
 }
 
 TEST(Capture, InterruptedRunLeavesOnlyCompleteFiles) {
