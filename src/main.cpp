@@ -10,5 +10,8 @@ int main(int, char**) {
         options.music_path = path;
     // Test-only: appends the life-cycle milestones (start-up, running, shut-down) to a file.
     options.trace_path = getenv("OSKE_TEST_TRACE");
+    // Test-only: starts the timeline and the song this many ms in, for runs over the end.
+    if (const char* start = getenv("OSKE_TEST_START_MS"))
+        options.start_ms = atoi(start);
     return demo_run(options);
 }

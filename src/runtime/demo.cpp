@@ -138,8 +138,12 @@ int demo_startup(const DemoOptions& options) {
     }
     demo_build_data();
     clear_colour = background_colour;
-    music_player.play();
+    music_player.play(options.start_ms / 1000.0);
     demo_clock.start();
+    if (options.start_ms > 0) {
+        demo_clock.start_seconds -= (float)options.start_ms / 1000.0f;
+        demo_clock.update();
+    }
     demo_window_id = SDL_GetWindowID(demo_window);
     return 0;
 }
@@ -213,6 +217,7 @@ void demo_draw_bands(float frame_t) {
 int demo_render_frame() {
     demo_begin_frame();
     demo_clock.update();
+    music_player.follow_clock();
     int frame_ms = seconds_to_frame_ms(demo_clock.seconds);
     demo_draw_bands((float)frame_ms);
     demo_draw_scenes(frame_ms);
@@ -242,7 +247,7 @@ int demo_run(const DemoOptions& options) {
     for (;;) {
         demo_poll_events();
         frame_ms = demo_render_frame();
-        SDL_GL_SwapWindow(demo_window);
+        present_frame(demo_window);
         music_player.pump();
         if (++frames == 1)
             demo_trace("running");

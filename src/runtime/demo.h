@@ -12,6 +12,7 @@ struct DemoOptions {
     const char* music_path;           // the soundtrack to load
     bool audio = true;                // false: no audio device, the song is decoded for positions
     const char* trace_path = nullptr; // test-only: life-cycle milestones are appended here
+    int start_ms = 0;                 // test-only: the timeline and the song start this far in
     WindowOptions window;
 };
 
