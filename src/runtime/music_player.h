@@ -83,7 +83,9 @@ struct MusicPlayer {
     int current_row();
 
     // The song time that is audible now: the demo clock since play(), less the device's buffer.
-    // follow_clock() keeps what is heard within music_step_tolerance_seconds of it.
+    // follow_clock() keeps what is heard within music_step_tolerance_seconds of it. Just after
+    // the sound jumped ahead, while the device's buffer from before is still heard, the row
+    // looked up is the last one decoded before the jump.
     double playback_seconds() const;
     // Song time of the last frame the device has taken from the queue, given what is queued.
     double taken_seconds(int64_t queued_frames) const;
