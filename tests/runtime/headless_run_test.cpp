@@ -107,11 +107,14 @@ Placement place(const std::vector<float>& written, long long at, const std::vect
     long long lo = std::max(0LL, (long long)((guess_s - range_s) * rate / decimation));
     long long hi =
         std::min((long long)song.size() - n, (long long)((guess_s + range_s) * rate / decimation));
+    // The song repeats some bars note for note: of equal matches, the one nearest the guess.
     for (long long lag = lo; lag <= hi; ++lag) {
         double c = correlation(&written[from], &song[lag], n);
-        if (c > best.score) {
-            best.score = c;
-            best.song_s = (double)lag * decimation / rate;
+        double song_s = (double)lag * decimation / rate;
+        bool nearer = std::fabs(song_s - guess_s) < std::fabs(best.song_s - guess_s);
+        if (c > best.score + 1e-3 || (c > best.score - 1e-3 && nearer)) {
+            best.score = std::max(best.score, c);
+            best.song_s = song_s;
         }
     }
     return best;
