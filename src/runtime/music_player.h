@@ -25,8 +25,8 @@ constexpr int music_read_frames = 256;
 constexpr double music_prefill_seconds = 2.5;
 constexpr double music_ahead_seconds = 3.0;
 // The sound is brought back to the clock when the two are further apart than this. What the
-// device has taken is known only a device buffer at a time, so a single reading is trusted
-// beyond a buffer more, and readings within it are averaged over about a quarter second.
+// device has taken is known a device buffer at a time: one reading is enough when it is off by
+// a buffer more than that; smaller ones count averaged over about a quarter second.
 constexpr double music_step_tolerance_seconds = 0.05;
 constexpr double music_step_smoothing_seconds = 0.25;
 
