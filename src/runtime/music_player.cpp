@@ -146,11 +146,13 @@ void MusicPlayer::seek(double seconds) {
         song_ended = true;
         return;
     }
-    // libopenmpt goes to the start of the row at or after the time asked for: step back until
-    // the row holds the target, then render up to it.
-    double at = module->set_position_seconds((double)target / music_rate);
-    for (double back = 0.05; at * music_rate > (double)target && back < 5.0; back += 0.05)
-        at = module->set_position_seconds(std::max(0.0, (double)target / music_rate - back));
+    // libopenmpt seeks to the start of the row at or after the time asked for, and sets up
+    // the notes sounding there only roughly (a held chord can come out different): seek a
+    // little earlier, to a row start, and render the rest of the way as the song would.
+    double lead = std::max(0.0, (double)target / music_rate - music_seek_lead_seconds);
+    double at = module->set_position_seconds(lead);
+    for (double back = 0.05; at > lead && back < 5.0; back += 0.05)
+        at = module->set_position_seconds(std::max(0.0, lead - back));
     int64_t skip = target - std::max<int64_t>(0, std::llround(at * music_rate));
     while (skip > 0) {
         size_t n = module->read_interleaved_stereo(

@@ -29,6 +29,8 @@ constexpr double music_ahead_seconds = 3.0;
 // a buffer more than that; smaller ones count averaged over about a quarter second.
 constexpr double music_step_tolerance_seconds = 0.05;
 constexpr double music_step_smoothing_seconds = 0.25;
+// A seek renders this much of the song before its target, so that notes begun in it sound on.
+constexpr double music_seek_lead_seconds = 2.0;
 
 // One row change of the song: from `frame` (48 kHz frames since the start) on, the module is at
 // (order, row).
