@@ -3,9 +3,12 @@
 // its GL work alone (the same frames replayed from an apitrace trace).
 //
 //   build/bench/frame_budget [--fps N] [--floor-fps N] [--size WxH] [--music FILE] [--no-floor]
+//                            [--no-whole-run]
 //
 // Headless (SDL's offscreen driver, dummy audio unless set). Every measurement runs in a fresh
-// child process of this program that goes through the demo's whole start-up, as the demo does.
+// child process of this program that goes through the demo's whole start-up, as the demo does;
+// last, the built `oske` itself runs its whole timeline on the wall clock, for its frame count
+// and resident memory.
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -57,6 +60,7 @@ struct BenchOptions {
     int height = 720;
     std::string music;
     bool floor = true;
+    bool whole_run = true; // the demo itself over its whole timeline
     // Child side.
     bool child = false;
     std::string report;
@@ -143,8 +147,9 @@ struct ChildReport {
     std::vector<double> frame_cpu_ms;
 };
 
-static int bench_spawn_wait(const std::vector<std::string>& args, const std::string& out_path,
-                            const std::string& err_path, rusage* usage = nullptr) {
+// Starts args[0] (looked up on PATH) with its output in the two files; -1 on failure.
+static pid_t bench_spawn(const std::vector<std::string>& args, const std::string& out_path,
+                         const std::string& err_path) {
     std::vector<char*> argv;
     std::vector<std::string> copy = args;
     for (std::string& a : copy)
@@ -159,13 +164,25 @@ static int bench_spawn_wait(const std::vector<std::string>& args, const std::str
     pid_t pid;
     int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0)
-        return -1;
+    return rc == 0 ? pid : -1;
+}
+
+// Exit status, or 128 + the signal that ended it. With WNOHANG, -1 while it still runs.
+static int bench_reap(pid_t pid, rusage* usage, int options = 0) {
     int status = 0;
     rusage ignored;
-    while (wait4(pid, &status, 0, usage ? usage : &ignored) < 0 && errno == EINTR) {
+    pid_t r;
+    while ((r = wait4(pid, &status, options, usage ? usage : &ignored)) < 0 && errno == EINTR) {
     }
+    if (r == 0)
+        return -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+static int bench_spawn_wait(const std::vector<std::string>& args, const std::string& out_path,
+                            const std::string& err_path, rusage* usage = nullptr) {
+    pid_t pid = bench_spawn(args, out_path, err_path);
+    return pid < 0 ? -1 : bench_reap(pid, usage);
 }
 
 static std::string bench_self() {
@@ -267,6 +284,68 @@ static std::vector<double> bench_replay(const std::string& trace, double* cpu_ms
     return ms;
 }
 
+// The built demo beside the bench folder.
+static std::string bench_demo_binary() {
+    std::string self = bench_self();
+    return self.substr(0, self.find_last_of('/')) + "/../oske";
+}
+
+static long bench_rss_kb(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+    std::string key;
+    long kb = 0;
+    while (in >> key)
+        if (key == "VmRSS:" && in >> kb)
+            return kb;
+    return 0;
+}
+
+struct WholeRun {
+    bool ok = false;
+    long frames = 0;
+    int last_ms = 0;
+    static constexpr int marks = 3;
+    int mark_s[marks] = {10, 30, 50};
+    long rss_kb_at[marks] = {};
+    long peak_rss_kb = 0;
+};
+
+// `oske` as a user starts it, in the offscreen driver, over its whole timeline: how many
+// frames it presents and how much memory it holds. Its test-only trace gives the frame count.
+static WholeRun bench_whole_run(const BenchOptions& o) {
+    WholeRun w;
+    std::string trace = bench_dir + "/oske.trace";
+    setenv("OSKE_TEST_TRACE", trace.c_str(), 1);
+    setenv("OSKE_TEST_MUSIC_PATH", o.music.c_str(), 1);
+    long long started = bench_now_ns();
+    pid_t pid =
+        bench_spawn({bench_demo_binary()}, bench_dir + "/oske.out", bench_dir + "/oske.err");
+    unsetenv("OSKE_TEST_TRACE");
+    unsetenv("OSKE_TEST_MUSIC_PATH");
+    if (pid < 0)
+        return w;
+    rusage usage{};
+    int status, next = 0;
+    while ((status = bench_reap(pid, &usage, WNOHANG)) < 0) {
+        if (next < WholeRun::marks && bench_now_ns() - started >= w.mark_s[next] * 1000000000LL)
+            w.rss_kb_at[next++] = bench_rss_kb(pid);
+        usleep(50 * 1000);
+    }
+    w.peak_rss_kb = usage.ru_maxrss;
+    std::ifstream in(trace);
+    std::string key;
+    while (in >> key)
+        if (key == "frames")
+            in >> w.frames >> key >> w.last_ms;
+    w.ok = status == 0 && w.frames > 0;
+    if (!w.ok) {
+        fprintf(stderr, "frame_budget: the whole run of %s failed (status %d):\n",
+                bench_demo_binary().c_str(), status);
+        bench_show_log(bench_dir + "/oske.err");
+    }
+    return w;
+}
+
 static bool bench_on_path(const char* name) {
     std::string cmd = std::string("command -v ") + name + " >/dev/null 2>&1";
     return system(cmd.c_str()) == 0;
@@ -292,6 +371,8 @@ static bool bench_parse(int argc, char** argv, BenchOptions* o) {
         const char* v = i + 1 < argc ? argv[i + 1] : nullptr;
         if (a == "--no-floor") {
             o->floor = false;
+        } else if (a == "--no-whole-run") {
+            o->whole_run = false;
         } else if (a == "--child") {
             o->child = true;
         } else if (v && a == "--fps") {
@@ -324,7 +405,7 @@ int main(int argc, char** argv) {
     BenchOptions o;
     if (!bench_parse(argc, argv, &o)) {
         fprintf(stderr, "usage: frame_budget [--fps N] [--floor-fps N] [--size WxH] "
-                        "[--music FILE] [--no-floor]\n");
+                        "[--music FILE] [--no-floor] [--no-whole-run]\n");
         return 2;
     }
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
@@ -422,6 +503,12 @@ int main(int argc, char** argv) {
                      std::to_string(trace_bytes >> 20) + " MiB";
     }
 
+    WholeRun whole_run;
+    if (o.whole_run) {
+        fprintf(stderr, "frame_budget: the demo's whole run (200 s)...\n");
+        whole_run = bench_whole_run(o);
+    }
+
     printf("\n%-6s %-15s %6s %9s %7s %6s %7s | %7s %9s %6s | %7s %7s %6s\n", "scene", "window (ms)",
            "frames", "median ms", "p95 ms", "fps", "cpu ms", "ours ms", "replay ms", "ratio",
            "ours cpu", "rep cpu", "ratio");
@@ -456,6 +543,14 @@ int main(int argc, char** argv) {
            bench_percentile(startups, 0.5), startups[0], startups[1], startups[2]);
     printf("peak resident memory: %.1f MiB over the timed run, %.1f MiB at start-up\n",
            run.peak_rss_kb / 1024.0, peak_startup_rss / 1024.0);
+    if (whole_run.ok) {
+        printf("whole run of oske (1280 x 720, offscreen driver, wall clock): %ld frames to %d ms, "
+               "mean frame %.1f ms; resident memory",
+               whole_run.frames, whole_run.last_ms, whole_run.last_ms / (double)whole_run.frames);
+        for (int i = 0; i < WholeRun::marks; ++i)
+            printf(" %.1f MiB at %d s,", whole_run.rss_kb_at[i] / 1024.0, whole_run.mark_s[i]);
+        printf(" peak %.1f MiB\n", whole_run.peak_rss_kb / 1024.0);
+    }
     if (!floor_note.empty())
         printf("floor: %s%s\n", floor_note.c_str(),
                floor_any ? "; ratio = ours over the replay's: wall medians, and mean processor "

@@ -1,6 +1,7 @@
 #include "runtime/demo.h"
 
 #include <cstdarg>
+#include <cstdlib>
 #include <cstdio>
 
 #include "elements/diagrams.h"
@@ -51,6 +52,20 @@ DemoOptions demo_default_options() {
     DemoOptions options;
     options.music_path = platform_default_music_path();
     return options;
+}
+
+void demo_apply_test_hooks(DemoOptions* options) {
+    // A prepared module instead of the installed one.
+    if (const char* path = getenv("OSKE_TEST_MUSIC_PATH"))
+        options->music_path = path;
+    // The life-cycle milestones (start-up, running, shut-down), appended to a file.
+    options->trace_path = getenv("OSKE_TEST_TRACE");
+    // The timeline ends after the first frame past this time (ms).
+    if (const char* end = getenv("OSKE_TEST_LAST_FRAME_MS"))
+        options->last_frame_ms = atoi(end);
+    // The timeline and the song start this many ms in, for runs over the end.
+    if (const char* start = getenv("OSKE_TEST_START_MS"))
+        options->start_ms = atoi(start);
 }
 
 void demo_install_signal_handlers() {
@@ -124,8 +139,12 @@ int demo_startup(const DemoOptions& options) {
     }
     demo_build_data();
     clear_colour = background_colour;
-    music_player.play();
+    music_player.play(options.start_ms / 1000.0);
     demo_clock.start();
+    if (options.start_ms > 0) {
+        demo_clock.start_seconds -= (float)options.start_ms / 1000.0f;
+        demo_clock.update();
+    }
     demo_window_id = SDL_GetWindowID(demo_window);
     return 0;
 }
@@ -199,6 +218,7 @@ void demo_draw_bands(float frame_t) {
 int demo_render_frame() {
     demo_begin_frame();
     demo_clock.update();
+    music_player.follow_clock();
     int frame_ms = seconds_to_frame_ms(demo_clock.seconds);
     demo_draw_bands((float)frame_ms);
     demo_draw_scenes(frame_ms);
@@ -230,7 +250,7 @@ int demo_run(const DemoOptions& options) {
     for (;;) {
         demo_poll_events();
         frame_ms = demo_render_frame();
-        SDL_GL_SwapWindow(demo_window);
+        present_frame(demo_window);
         music_player.pump();
         if (++frames == 1)
             demo_trace("running");

@@ -14,10 +14,14 @@ struct DemoOptions {
     bool audio = true;                // false: no audio device, the song is decoded for positions
     const char* trace_path = nullptr; // test-only: life-cycle milestones are appended here
     int last_frame_ms = demo_last_frame_ms; // test-only: an earlier end of the timeline
+    int start_ms = 0; // test-only: the timeline and the song start this far in
     WindowOptions window;
 };
 
 DemoOptions demo_default_options();
+// The test suite's OSKE_TEST_* variables (module path, trace file, a shorter or later timeline);
+// none is set in normal use.
+void demo_apply_test_hooks(DemoOptions* options);
 
 extern int screen_width;
 extern int screen_height;

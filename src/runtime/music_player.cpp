@@ -68,6 +68,9 @@ bool MusicPlayer::open(const char* path, bool with_device) {
     }
     try {
         module = new openmpt::module(song, std::clog, {});
+        // A seek lands in the middle of notes: let them sound as they would have.
+        module->ctl_set_boolean("seek.sync_samples", true);
+        song_seconds = module->get_duration_seconds();
     } catch (const std::exception& e) {
         failure_say(stdout, "couldn't load music.xm: %s", e.what());
         close();
@@ -81,8 +84,10 @@ bool MusicPlayer::open(const char* path, bool with_device) {
 }
 
 void MusicPlayer::queue_block() {
-    if (device != 0 && block_fill > 0)
+    if (device != 0 && block_fill > 0) {
         SDL_QueueAudio(device, block, (Uint32)block_fill * 2 * sizeof(float));
+        segment_queued_frames += block_fill;
+    }
     block_fill = 0;
 }
 
@@ -101,6 +106,9 @@ bool MusicPlayer::decode_step() {
     int64_t last_frame = decoded_frames + (int64_t)n - 1;
     decoded_frames += (int64_t)n;
     block_fill += (int)n;
+    // Past its length the song only fades out, and the module shows its restart position.
+    if ((double)last_frame >= song_seconds * music_rate)
+        song_ended = true;
     if (song_ended)
         return true;
 
@@ -126,30 +134,121 @@ bool MusicPlayer::decode_step() {
     return true;
 }
 
-void MusicPlayer::play() {
+void MusicPlayer::seek(double seconds) {
+    int64_t target = std::max<int64_t>(0, std::llround(seconds * music_rate));
+    block_fill = 0;
+    decoded_frames = target;
+    // The marks up to the target still describe the song; later ones are recorded again.
+    auto later =
+        std::upper_bound(timeline.begin(), timeline.end(), target,
+                         [](int64_t f, const MusicRowMark& mark) { return f < mark.frame; });
+    if (later != timeline.begin() && (later - 1)->frame == target)
+        --later;
+    timeline.erase(later, timeline.end());
+    visited.assign(256 * 256, false);
+    for (const MusicRowMark& mark : timeline)
+        visited[(size_t)mark.order * 256 + mark.row] = true;
+    song_ended = false;
+    decode_finished = false;
+    if ((double)target / music_rate >= song_seconds) {
+        decode_finished = true;
+        song_ended = true;
+        return;
+    }
+    // libopenmpt seeks to the start of the row at or after the time asked for, and sets up
+    // the notes sounding there only roughly (a held chord can come out different): seek a
+    // little earlier, to a row start, and render the rest of the way as the song would.
+    double lead = std::max(0.0, (double)target / music_rate - music_seek_lead_seconds);
+    double at = module->set_position_seconds(lead);
+    for (double back = 0.05; at > lead && back < 5.0; back += 0.05)
+        at = module->set_position_seconds(std::max(0.0, lead - back));
+    int64_t skip = target - std::max<int64_t>(0, std::llround(at * music_rate));
+    while (skip > 0) {
+        size_t n = module->read_interleaved_stereo(
+            music_rate, (size_t)std::min<int64_t>(skip, music_block_frames), block);
+        if (n == 0) {
+            decode_finished = true;
+            song_ended = true;
+            return;
+        }
+        skip -= (int64_t)n;
+    }
+    int order = module->get_current_order();
+    int row = module->get_current_row();
+    if (order < 0 || order > 255 || row < 0 || row > 255)
+        return;
+    if (timeline.empty() || timeline.back().order != order || timeline.back().row != row)
+        timeline.push_back({target, order, row});
+    visited[(size_t)order * 256 + row] = true;
+}
+
+void MusicPlayer::play(double from_seconds) {
     if (module == nullptr)
         return;
-    module->set_position_seconds(0.0);
     module->set_repeat_count(0);
     timeline.clear();
     timeline.reserve(8192);
-    visited.assign(256 * 256, false);
-    decoded_frames = 0;
-    decode_finished = false;
-    song_ended = false;
     delete[] block;
     block = new float[(size_t)music_block_frames * 2];
-    block_fill = 0;
+    seek(from_seconds);
+    segment_song_frame = decoded_frames;
+    segment_queued_frames = 0;
+    step_offset = 0;
+    step_checked_at = from_seconds;
+    resyncs = 0;
     if (device != 0) {
         // The first seconds (or, unstreamed, the whole song) go into the queue before the
         // clock starts, so sound and picture start together.
-        int64_t prefill = (int64_t)(music_prefill_seconds * music_rate);
+        int64_t prefill = decoded_frames + (int64_t)(music_prefill_seconds * music_rate);
         while ((!stream || decoded_frames < prefill) && decode_step()) {
         }
         queue_block();
         SDL_PauseAudioDevice(device, 0);
     }
     playing = true;
+}
+
+double MusicPlayer::taken_seconds(int64_t queued_frames) const {
+    int64_t taken = std::max<int64_t>(0, segment_queued_frames - queued_frames);
+    return (double)(segment_song_frame + taken) / music_rate;
+}
+
+void MusicPlayer::resync(double seconds) {
+    ++resyncs;
+    // Under the device's lock, so that it never finds the queue empty in between and plays
+    // silence the position count would not see.
+    SDL_LockAudioDevice(device);
+    SDL_ClearQueuedAudio(device);
+    seek(seconds);
+    segment_song_frame = decoded_frames;
+    segment_queued_frames = 0;
+    while (block_fill + music_read_frames <= music_block_frames && decode_step()) {
+    }
+    queue_block();
+    SDL_UnlockAudioDevice(device);
+    step_offset = 0;
+    // The rest now rather than after this frame: a slow frame would outlast one block.
+    pump();
+}
+
+void MusicPlayer::follow_clock() {
+    if (!playing || device == 0 || demo_clock.ticks != nullptr)
+        return;
+    double now = demo_clock.seconds;
+    double elapsed = now - step_checked_at;
+    step_checked_at = now;
+    int64_t queued = (int64_t)(SDL_GetQueuedAudioSize(device) / (2 * sizeof(float)));
+    // The song has been handed over to its end and played out: nothing left to bring back.
+    if (decode_finished && queued == 0)
+        return;
+    // The device takes a buffer at a time, so this reading is ahead of what is heard by
+    // anything up to a buffer; over the frames it averages out to the true offset.
+    double offset = taken_seconds(queued) - now;
+    double weight = std::clamp(elapsed / music_step_smoothing_seconds, 0.0, 1.0);
+    step_offset += (offset - step_offset) * weight;
+    if (std::fabs(offset) > music_step_tolerance_seconds + latency_seconds ||
+        std::fabs(step_offset) > music_step_tolerance_seconds)
+        resync(now);
 }
 
 void MusicPlayer::pump() {
@@ -178,10 +277,15 @@ void MusicPlayer::close() {
     timeline.clear();
     visited.clear();
     decoded_frames = 0;
+    song_seconds = 0;
     decode_finished = false;
     song_ended = false;
     playing = false;
     latency_seconds = 0;
+    segment_song_frame = 0;
+    segment_queued_frames = 0;
+    step_offset = 0;
+    step_checked_at = 0;
 }
 
 double MusicPlayer::playback_seconds() const {

@@ -1,6 +1,7 @@
 // Music playback: the XM soundtrack decoded by libopenmpt a few seconds ahead of the device and
-// played through SDL's audio queue, and the pattern order / row that is audible now, for the
-// trigger tables (looked up in a timeline of row changes recorded while decoding).
+// played through SDL's audio queue, kept in step with the demo clock, and the pattern order /
+// row that is audible now, for the trigger tables (looked up in a timeline of row changes
+// recorded while decoding).
 #pragma once
 
 #include <SDL.h>
@@ -24,6 +25,13 @@ constexpr int music_read_frames = 256;
 // rate above one per second).
 constexpr double music_prefill_seconds = 2.5;
 constexpr double music_ahead_seconds = 3.0;
+// The sound is brought back to the clock when the two are further apart than this. What the
+// device has taken is known a device buffer at a time: one reading is enough when it is off by
+// a buffer more than that; smaller ones count averaged over about a quarter second.
+constexpr double music_step_tolerance_seconds = 0.05;
+constexpr double music_step_smoothing_seconds = 0.25;
+// A seek renders this much of the song before its target, so that notes begun in it sound on.
+constexpr double music_seek_lead_seconds = 2.0;
 
 // One row change of the song: from `frame` (48 kHz frames since the start) on, the module is at
 // (order, row).
@@ -39,9 +47,11 @@ struct MusicPlayer {
     SDL_AudioDeviceID device = 0;
     bool audio_initialised = false; // we initialised SDL's audio subsystem
 
-    // Every row change of the decoded part of the song, in time order. Built while decoding.
+    // Every row change of the decoded part of the song, in time order. Built while decoding;
+    // a seek drops the marks after its target and goes on from there.
     std::vector<MusicRowMark> timeline;
-    int64_t decoded_frames = 0; // frames rendered so far
+    int64_t decoded_frames = 0; // the song frame the decoding has reached
+    double song_seconds = 0;    // the song's length, from the module
     bool decode_finished = false;
     bool playing = false;       // play() has run
     double latency_seconds = 0; // how long the device holds a sample before it is heard
@@ -51,9 +61,23 @@ struct MusicPlayer {
     float* block = nullptr;     // PCM waiting to be queued, music_block_frames stereo frames
     int block_fill = 0;         // frames in `block`
 
+    // What the device has taken since the queue was last started or cleared: song frames from
+    // `segment_song_frame` on, `segment_queued_frames` of them handed to SDL.
+    int64_t segment_song_frame = 0;
+    int64_t segment_queued_frames = 0;
+    double step_offset = 0;     // smoothed song time taken by the device less the clock
+    double step_checked_at = 0; // clock time of the last comparison
+    int resyncs = 0;            // times the sound was brought back to the clock
+
     // with_device false: decode for positions only (offline capture), no audio device.
     bool open(const char* path = platform_default_music_path(), bool with_device = true);
-    void play();
+    // Starts the song at from_seconds (0 but in tests).
+    void play(double from_seconds = 0.0);
+    // Once per frame, after the clock update: compares the song time the device has taken with
+    // the clock and, when they have come apart (a stall of the process, a stop and continue, a
+    // starved device), drops what is queued and goes on from the song at the clock's time.
+    // Only against SDL's ticks: a clock driven by other ticks runs on no device's time.
+    void follow_clock();
     // Once per frame while playing: decodes the next slice of the song into the device's
     // queue and extends the position timeline. Nothing to do without a device.
     void pump();
@@ -62,7 +86,12 @@ struct MusicPlayer {
     int current_row();
 
     // The song time that is audible now: the demo clock since play(), less the device's buffer.
+    // follow_clock() keeps what is heard within music_step_tolerance_seconds of it. Just after
+    // the sound jumped ahead, while the device's buffer from before is still heard, the row
+    // looked up is the last one decoded before the jump.
     double playback_seconds() const;
+    // Song time of the last frame the device has taken from the queue, given what is queued.
+    double taken_seconds(int64_t queued_frames) const;
     // Index into `timeline` of the row audible at song time `seconds`, or -1 when nothing is
     // (before play(), before the first row, or while the position is forced). A part of the
     // song not decoded yet is decoded first (without a device, that is how decoding happens).
@@ -73,6 +102,11 @@ struct MusicPlayer {
     // there is one. False once the song has ended.
     bool decode_step();
     void queue_block();
+    // Positions the module at song time `seconds` and the timeline with it; what was decoded
+    // but not handed to the device is dropped. Past the song's end nothing is left to decode.
+    void seek(double seconds);
+    // Replaces everything queued by the song from `seconds` on.
+    void resync(double seconds);
 };
 
 extern MusicPlayer music_player;

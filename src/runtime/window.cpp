@@ -2,10 +2,14 @@
 
 #include <SDL.h>
 #include <cstdio>
+#include <cstring>
+
+#include "render/gl.h"
 
 #include "runtime/failure_message.h"
 
 SDL_Window* demo_window = nullptr;
+static bool window_offscreen = false; // the drawable is a pbuffer, not shown anywhere
 
 bool create_window(SDL_Window** window_out, const WindowOptions& options) {
     if (SDL_Init(SDL_INIT_VIDEO) < 0) {
@@ -30,8 +34,16 @@ bool create_window(SDL_Window** window_out, const WindowOptions& options) {
         SDL_DestroyWindow(window);
         return false;
     }
+    const char* driver = SDL_GetCurrentVideoDriver();
+    window_offscreen = driver && strcmp(driver, "offscreen") == 0;
     *window_out = window;
     return true;
+}
+
+void present_frame(SDL_Window* window) {
+    SDL_GL_SwapWindow(window);
+    if (window_offscreen)
+        glFinish();
 }
 
 void toggle_fullscreen(SDL_Window* window) {

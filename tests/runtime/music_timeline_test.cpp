@@ -22,6 +22,7 @@ struct MusicTimeline : ::testing::Test {
     void TearDown() override {
         music_player.close();
         demo_clock.seconds = 0.0f;
+        demo_clock.start_seconds = 0.0f;
     }
 };
 
@@ -126,6 +127,122 @@ TEST_F(MusicTimeline, UnstreamedPlaybackQueuesTheWholeSong) {
     EXPECT_GT(queued_seconds(), 195.0);
     music_player.pump(); // nothing left to do
     EXPECT_EQ(music_player.timeline.back().order, 71);
+}
+
+// Where libopenmpt itself puts the row that holds song time `seconds`.
+std::pair<int, int> row_at(openmpt::module& module, double seconds) {
+    module.set_position_seconds(seconds);
+    double at = module.get_position_seconds();
+    for (double back = 0.05; at > seconds; back += 0.05)
+        at = module.set_position_seconds(seconds - back);
+    int order = module.get_current_order(), row = module.get_current_row();
+    for (;;) {
+        int next_row = row + 1, next_order = order;
+        if (next_row >= module.get_pattern_num_rows(module.get_order_pattern(order)))
+            next_row = 0, ++next_order;
+        if (next_order >= module.get_num_orders())
+            break;
+        module.set_position_order_row(next_order, next_row);
+        if (module.get_position_seconds() > seconds)
+            break;
+        order = next_order, row = next_row;
+    }
+    return {order, row};
+}
+
+TEST_F(MusicTimeline, SeeksRebuildTheTimelineFromTheirTarget) {
+    ASSERT_TRUE(music_player.open(music_path, false));
+    music_player.play();
+    music_player.timeline_index_at(60.0);
+    std::vector<MusicRowMark> straight = music_player.timeline;
+    std::ifstream file(music_path, std::ios::binary);
+    openmpt::module module(file);
+
+    // Back: the marks before the target stay, the rest come again as the song is decoded
+    // again, within one read of where they were; rows met again do not end the song.
+    music_player.seek(30.0);
+    EXPECT_EQ(music_player.decoded_frames, 30 * music_rate);
+    EXPECT_LE(music_player.timeline.back().frame, 30 * music_rate);
+    music_player.timeline_index_at(60.0);
+    EXPECT_FALSE(music_player.song_ended);
+    const std::vector<MusicRowMark>& again = music_player.timeline;
+    ASSERT_EQ(again.size(), straight.size());
+    for (size_t i = 0; i < again.size(); ++i) {
+        EXPECT_EQ(again[i].order, straight[i].order) << i;
+        EXPECT_EQ(again[i].row, straight[i].row) << i;
+        EXPECT_LE(std::abs(again[i].frame - straight[i].frame), music_read_frames) << i;
+    }
+
+    // Ahead, over a part never decoded: the target's row, then the song on to its end.
+    for (double seconds : {150.0, 123.456}) {
+        music_player.seek(seconds);
+        int index = music_player.timeline_index_at(seconds);
+        ASSERT_GE(index, 0);
+        std::pair<int, int> expected = row_at(module, seconds);
+        EXPECT_EQ(music_player.timeline[index].order, expected.first) << seconds;
+        EXPECT_EQ(music_player.timeline[index].row, expected.second) << seconds;
+        int later = music_player.timeline_index_at(seconds + 2.0);
+        expected = row_at(module, seconds + 2.0);
+        EXPECT_EQ(music_player.timeline[later].order, expected.first) << seconds;
+        EXPECT_EQ(music_player.timeline[later].row, expected.second) << seconds;
+    }
+    music_player.timeline_index_at(1.0e6);
+    EXPECT_TRUE(music_player.decode_finished);
+    EXPECT_EQ(music_player.timeline.back().order, 71);
+    EXPECT_EQ(music_player.timeline.back().row, 63);
+
+    // Past the end nothing is left to decode, and the position stays the last one known.
+    music_player.seek(250.0);
+    EXPECT_TRUE(music_player.decode_finished);
+    EXPECT_EQ(music_player.timeline_index_at(260.0), (int)music_player.timeline.size() - 1);
+}
+
+TEST_F(MusicTimeline, SoundThatFellBehindTheClockIsQueuedAgainFromTheClock) {
+    ASSERT_TRUE(music_player.open(music_path, true));
+    music_player.play();
+    // The clock 20 s on, the device still at the start: as after a stop and continue.
+    demo_clock.start();
+    demo_clock.start_seconds -= 20.0f;
+    demo_clock.update();
+    music_player.follow_clock();
+    EXPECT_EQ(music_player.resyncs, 1);
+    double queued = queued_seconds();
+    // The device may have taken a buffer or two since.
+    EXPECT_GE(queued, music_ahead_seconds - 0.3);
+    // What it takes is the song from the clock's time on.
+    int64_t queued_frames = (int64_t)(queued * music_rate + 0.5);
+    double taken = music_player.taken_seconds(queued_frames);
+    EXPECT_GE(taken, demo_clock.seconds - 0.01);
+    EXPECT_LE(taken, demo_clock.seconds + 0.3);
+    // Its rows, once the device buffer that was already playing has been heard.
+    std::ifstream file(music_path, std::ios::binary);
+    openmpt::module module(file);
+    int index = music_player.timeline_index_at(demo_clock.seconds);
+    ASSERT_GE(index, 0);
+    std::pair<int, int> expected = row_at(module, demo_clock.seconds);
+    EXPECT_EQ(music_player.timeline[index].order, expected.first);
+    EXPECT_EQ(music_player.timeline[index].row, expected.second);
+
+    // In step now: frames go on without correcting it again and again (a device starved by
+    // a loaded machine may call for one more).
+    Uint32 start = SDL_GetTicks();
+    while (SDL_GetTicks() - start < 500) {
+        SDL_Delay(20);
+        demo_clock.update();
+        music_player.follow_clock();
+        music_player.pump();
+    }
+    EXPECT_LE(music_player.resyncs, 2);
+    int resyncs = music_player.resyncs;
+
+    // A clock past the song's end: the queue is dropped and nothing more comes.
+    demo_clock.start_seconds -= 200.0f;
+    demo_clock.update();
+    music_player.follow_clock();
+    EXPECT_EQ(music_player.resyncs, resyncs + 1);
+    EXPECT_EQ(queued_seconds(), 0.0);
+    music_player.pump();
+    EXPECT_EQ(queued_seconds(), 0.0);
 }
 
 } // namespace
