@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "render/gl.h"
-
 #include "runtime/failure_message.h"
 
 SDL_Window* demo_window = nullptr;

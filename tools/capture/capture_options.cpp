@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "runtime/music_player.h"
+#include "platform/environment.h"
 
-const char* capture_usage_text =
+static const char* capture_usage_head =
     "Usage: oske-capture [OPTIONS]\n"
     "Runs the demo headless on a virtual clock and writes the frames it draws.\n"
     "\n"
@@ -36,8 +36,10 @@ const char* capture_usage_text =
     "\n"
     "Other options:\n"
     "  --size WxH           frame size in pixels (default 1280x720), e.g. --size 640x360\n"
-    "  --music FILE         the soundtrack module (default "
-    "/usr/share/oske-by-quorvent/music.xm)\n"
+    "  --music FILE         the soundtrack module (default ";
+// The default soundtrack is where this platform installs it, so it is named at run time.
+static const char* capture_usage_tail =
+    ")\n"
     "  --native             lift the renderer's pin (below): faster, but the frames may\n"
     "                       differ from those another processor draws\n"
     "  --strict             exit with status 1 when any GL error was seen\n"
@@ -54,7 +56,11 @@ const char* capture_usage_text =
     "the same frames, the capture pins it to SSE4.1 (GALLIUM_OVERRIDE_CPU_CAPS=sse4.1) unless\n"
     "--native is given.\n"
     "Exit status: 0 done, 1 failure, 2 bad command line, 130 interrupted. Files appear only\n"
-    "when complete (written as NAME.part, then renamed).\n";
+    "when complete (written under a .part name of the run's own, then renamed).\n";
+
+std::string capture_usage() {
+    return std::string(capture_usage_head) + platform_default_music_path() + capture_usage_tail;
+}
 
 static bool parse_int(const char* text, long long low, long long high, long long* value) {
     if (!*text || strchr(" \t\n+", *text))

@@ -42,4 +42,4 @@ bool parse_capture_options(int argc, char** argv, CaptureOptions* options, std::
 // Fills frame_times from the chosen selection once the options are parsed.
 void plan_capture_run(CaptureOptions* options);
 
-extern const char* capture_usage_text;
+std::string capture_usage();

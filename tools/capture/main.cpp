@@ -108,7 +108,7 @@ int main(int argc, char** argv) {
     if (!parse_capture_options(argc, argv, &options, &error))
         return fail(error, exit_usage);
     if (options.help) {
-        fputs(capture_usage_text, stdout);
+        fputs(capture_usage().c_str(), stdout);
         return 0;
     }
     if (options.version) {
