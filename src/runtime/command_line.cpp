@@ -57,7 +57,7 @@ std::string demo_help_text() {
                        "Keys:\n"
                        "  Escape, q   quit\n"
                        "  f           toggle fullscreen\n"
-                       "Closing the window, Ctrl-C or SIGTERM end it like a quit.\n"
+                       "Closing the window, Ctrl-C or any terminating signal end it like a quit.\n"
                        "\n"
                        "Options:\n"
                        "  -h, --help  print this text and exit\n"
