@@ -30,6 +30,7 @@ add_test(NAME windows.release_folder
   COMMAND bash ${tests}/release_folder.sh ${folder} ${OSKE_HOST_DIR}/music.xm ${OSKE_OBJDUMP})
 add_test(NAME windows.wine_start_draw_quit
   COMMAND bash ${tests}/start_quit.sh ${OSKE_HOST_FRAME_DIFF})
+add_test(NAME windows.wine_command_line COMMAND bash ${tests}/command_line.sh)
 add_test(NAME windows.wine_timeline_end COMMAND bash ${tests}/timeline_end.sh)
 add_test(NAME windows.wine_missing_music COMMAND bash ${tests}/missing_music.sh)
 add_test(NAME windows.wine_crash_fails
@@ -44,7 +45,8 @@ add_test(NAME windows.wine_capture_wav
 add_test(NAME windows.wine_video_pipe
   COMMAND bash ${tests}/video_pipe.sh $<TARGET_FILE:oske_fake_ffmpeg>)
 
-set(OSKE_WINE_TESTS windows.wine_video_pipe windows.release_folder windows.wine_start_draw_quit windows.wine_timeline_end
+set(OSKE_WINE_TESTS windows.wine_video_pipe windows.release_folder windows.wine_start_draw_quit
+  windows.wine_command_line windows.wine_timeline_end
   windows.wine_missing_music windows.wine_crash_fails windows.wine_capture_frames
   windows.wine_capture_wav)
 set_tests_properties(${OSKE_WINE_TESTS} PROPERTIES

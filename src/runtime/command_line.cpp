@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/console.h"
 #include "platform/environment.h"
 
 #ifndef OSKE_VERSION
@@ -77,6 +78,8 @@ std::string demo_help_text() {
 }
 
 int command_line_answer(const CommandLine& command_line, const char* program) {
+    if (command_line.action != CommandLineAction::run)
+        platform_use_parent_console();
     switch (command_line.action) {
     case CommandLineAction::help:
         fputs(demo_help_text().c_str(), stdout);
