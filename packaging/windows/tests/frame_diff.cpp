@@ -12,10 +12,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <set>
+#include <string>
 #include <vector>
 
 #include <stb_image.h>
+
+#include "support/xwd_image.h"
 
 static int compare(const char* a_path, const char* b_path, long max_pixels, int max_channel) {
     int aw, ah, bw, bh, n;
@@ -41,48 +43,16 @@ static int compare(const char* a_path, const char* b_path, long max_pixels, int 
     return differing > max_pixels || largest > max_channel ? 1 : 0;
 }
 
-static uint32_t big_endian(const unsigned char* p) {
-    return (uint32_t)p[0] << 24 | (uint32_t)p[1] << 16 | (uint32_t)p[2] << 8 | p[3];
-}
-
 static int drawn(const char* path, long min_colours) {
-    FILE* f = fopen(path, "rb");
-    if (!f) {
-        perror(path);
+    XwdImage image;
+    std::string error;
+    if (!xwd_read(path, &image, &error)) {
+        fprintf(stderr, "oske_frame_diff: %s\n", error.c_str());
         return 2;
     }
-    std::vector<unsigned char> data;
-    unsigned char chunk[65536];
-    size_t got;
-    while ((got = fread(chunk, 1, sizeof chunk, f)) > 0)
-        data.insert(data.end(), chunk, chunk + got);
-    fclose(f);
-    // The header is 25 big-endian 32-bit fields; then the window name, the colour map and the
-    // pixels.
-    if (data.size() < 100) {
-        fprintf(stderr, "oske_frame_diff: %s is no xwd file\n", path);
-        return 2;
-    }
-    uint32_t header_size = big_endian(&data[0]);
-    uint32_t width = big_endian(&data[16]), height = big_endian(&data[20]);
-    uint32_t byte_order = big_endian(&data[28]);
-    uint32_t bits_per_pixel = big_endian(&data[44]), bytes_per_line = big_endian(&data[48]);
-    uint32_t colours = big_endian(&data[76]);
-    size_t pixels = header_size + (size_t)colours * 12;
-    if (bits_per_pixel != 32 || pixels + (size_t)bytes_per_line * height > data.size()) {
-        fprintf(stderr, "oske_frame_diff: %s: unexpected xwd layout\n", path);
-        return 2;
-    }
-    std::set<uint32_t> seen;
-    for (uint32_t y = 0; y < height; y++)
-        for (uint32_t x = 0; x < width; x++) {
-            const unsigned char* p = &data[pixels + (size_t)y * bytes_per_line + x * 4];
-            uint32_t v =
-                byte_order ? big_endian(p) : (uint32_t)p[3] << 24 | p[2] << 16 | p[1] << 8 | p[0];
-            seen.insert(v & 0xffffff);
-        }
-    printf("%s: %u x %u, %zu distinct colours\n", path, width, height, seen.size());
-    return (long)seen.size() < min_colours ? 1 : 0;
+    size_t colours = xwd_distinct_colours(image);
+    printf("%s: %u x %u, %zu distinct colours\n", path, image.width, image.height, colours);
+    return (long)colours < min_colours ? 1 : 0;
 }
 
 int main(int argc, char** argv) {
