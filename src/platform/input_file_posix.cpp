@@ -14,8 +14,20 @@ static PlatformFileKind platform_kind_of(mode_t mode) {
     return PlatformFileKind::other;
 }
 
+static const char* platform_not_regular(PlatformFileKind kind) {
+    return kind == PlatformFileKind::directory ? "a directory, not a file" : "not a regular file";
+}
+
 bool platform_open_input(const char* path, PlatformInputFile* file, std::string* error) {
     *file = PlatformInputFile{};
+    // Judged before it is opened: opening some devices acts on them (a serial line raises DTR,
+    // a tape rewinds when closed). What is opened is judged again, in case the name changed.
+    struct stat named;
+    if (stat(path, &named) == 0 && !S_ISREG(named.st_mode)) {
+        file->kind = platform_kind_of(named.st_mode);
+        *error = platform_not_regular(file->kind);
+        return false;
+    }
     // O_NONBLOCK: opening a FIFO with no writer (or a device) returns at once; a regular file
     // reads the same either way. O_NOCTTY: a terminal does not become ours.
     int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
@@ -34,8 +46,7 @@ bool platform_open_input(const char* path, PlatformInputFile* file, std::string*
     }
     file->kind = platform_kind_of(st.st_mode);
     if (file->kind != PlatformFileKind::regular) {
-        *error = file->kind == PlatformFileKind::directory ? "a directory, not a file"
-                                                           : "not a regular file";
+        *error = platform_not_regular(file->kind);
         close(fd);
         return false;
     }

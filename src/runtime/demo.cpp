@@ -257,7 +257,7 @@ int demo_run(const DemoOptions& options) {
         if (demo_frame_is_last(frame_ms) || frame_ms > options.last_frame_ms)
             break;
     }
-    demo_trace("frames %ld last %d", frames, frame_ms);
+    demo_trace("frames %ld last %d resyncs %d", frames, frame_ms, music_player.resyncs);
     demo_shutdown();
     return 0;
 }

@@ -195,6 +195,8 @@ void MusicPlayer::play(double from_seconds) {
     segment_queued_frames = 0;
     step_offset = 0;
     step_checked_at = from_seconds;
+    step_settled = false;
+    step_settle_at = from_seconds + music_step_settle_seconds;
     resyncs = 0;
     if (device != 0) {
         // The first seconds (or, unstreamed, the whole song) go into the queue before the
@@ -204,8 +206,19 @@ void MusicPlayer::play(double from_seconds) {
         }
         queue_block();
         SDL_PauseAudioDevice(device, 0);
+        wait_for_device_start();
     }
     playing = true;
+}
+
+void MusicPlayer::wait_for_device_start() {
+    Uint32 queued = SDL_GetQueuedAudioSize(device);
+    if (queued == 0)
+        return;
+    Uint64 since = SDL_GetTicks64();
+    while (SDL_GetQueuedAudioSize(device) >= queued &&
+           SDL_GetTicks64() - since < music_start_wait_ms)
+        SDL_Delay(1);
 }
 
 double MusicPlayer::taken_seconds(int64_t queued_frames) const {
@@ -215,18 +228,28 @@ double MusicPlayer::taken_seconds(int64_t queued_frames) const {
 
 void MusicPlayer::resync(double seconds) {
     ++resyncs;
-    // Under the device's lock, so that it never finds the queue empty in between and plays
-    // silence the position count would not see.
-    SDL_LockAudioDevice(device);
-    SDL_ClearQueuedAudio(device);
+    // Positioned and decoded while the device plays on from the old queue: near the song's
+    // end a seek takes tens of milliseconds, which under the device's lock would be a gap.
+    Uint64 began = SDL_GetTicks64();
     seek(seconds);
-    segment_song_frame = decoded_frames;
-    segment_queued_frames = 0;
+    // The clock went on meanwhile: the sound starts that much further on.
+    int64_t late = (int64_t)(SDL_GetTicks64() - began) * music_rate / 1000;
+    for (int64_t until = decoded_frames + late; decoded_frames < until && decode_step();)
+        block_fill = 0;
+    int64_t from = decoded_frames;
     while (block_fill + music_read_frames <= music_block_frames && decode_step()) {
     }
+    // Swapped under the lock, so that the device never finds the queue empty in between and
+    // plays silence the position count would not see.
+    SDL_LockAudioDevice(device);
+    SDL_ClearQueuedAudio(device);
+    segment_song_frame = from;
+    segment_queued_frames = 0;
     queue_block();
     SDL_UnlockAudioDevice(device);
     step_offset = 0;
+    step_settled = false;
+    step_settle_at = seconds + music_step_settle_seconds;
     // The rest now rather than after this frame: a slow frame would outlast one block.
     pump();
 }
@@ -241,13 +264,26 @@ void MusicPlayer::follow_clock() {
     // The song has been handed over to its end and played out: nothing left to bring back.
     if (decode_finished && queued == 0)
         return;
+    // A device that has taken nothing since the queue was last started is stalled or still
+    // starting: seeking again would not be heard. Once it takes again, the gap shows at once.
+    if (queued >= segment_queued_frames)
+        return;
     // The device takes a buffer at a time, so this reading is ahead of what is heard by
-    // anything up to a buffer; over the frames it averages out to the true offset.
+    // anything up to a buffer; over the frames it averages out to the true offset. A slow
+    // frame's reading is one reading still: alone it never decides (a sound server filling
+    // its own buffer takes several at once when the stream starts).
     double offset = taken_seconds(queued) - now;
-    double weight = std::clamp(elapsed / music_step_smoothing_seconds, 0.0, 1.0);
+    double weight = std::clamp(elapsed / music_step_smoothing_seconds, 0.0, 0.5);
     step_offset += (offset - step_offset) * weight;
+    // Where the average settles depends on when the device happened to take its buffers after
+    // the start or the last resync: anywhere within half a buffer either side of the clock. So
+    // the drift is measured from there, not from zero.
+    if (!step_settled && now >= step_settle_at) {
+        step_baseline = step_offset;
+        step_settled = true;
+    }
     if (std::fabs(offset) > music_step_tolerance_seconds + latency_seconds ||
-        std::fabs(step_offset) > music_step_tolerance_seconds)
+        (step_settled && std::fabs(step_offset - step_baseline) > music_step_tolerance_seconds))
         resync(now);
 }
 
@@ -286,6 +322,9 @@ void MusicPlayer::close() {
     segment_queued_frames = 0;
     step_offset = 0;
     step_checked_at = 0;
+    step_baseline = 0;
+    step_settled = false;
+    step_settle_at = 0;
 }
 
 double MusicPlayer::playback_seconds() const {

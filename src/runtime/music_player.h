@@ -27,11 +27,17 @@ constexpr double music_prefill_seconds = 2.5;
 constexpr double music_ahead_seconds = 3.0;
 // The sound is brought back to the clock when the two are further apart than this. What the
 // device has taken is known a device buffer at a time: one reading is enough when it is off by
-// a buffer more than that; smaller ones count averaged over about a quarter second.
+// a buffer more than that; smaller drifts count averaged over about a quarter second, measured
+// from where the average settled this long after the start or the last resync.
 constexpr double music_step_tolerance_seconds = 0.05;
 constexpr double music_step_smoothing_seconds = 0.25;
+constexpr double music_step_settle_seconds = 0.75;
 // A seek renders this much of the song before its target, so that notes begun in it sound on.
 constexpr double music_seek_lead_seconds = 2.0;
+// How long play() waits for the device to take its first block. Sound servers may take a moment
+// to start a stream (PulseAudio about a second on an idle sink, Bluetooth sinks longer); a
+// device that has not started by then is caught up with once it does.
+constexpr int music_start_wait_ms = 3000;
 
 // One row change of the song: from `frame` (48 kHz frames since the start) on, the module is at
 // (order, row).
@@ -67,11 +73,15 @@ struct MusicPlayer {
     int64_t segment_queued_frames = 0;
     double step_offset = 0;     // smoothed song time taken by the device less the clock
     double step_checked_at = 0; // clock time of the last comparison
-    int resyncs = 0;            // times the sound was brought back to the clock
+    double step_baseline = 0;   // step_offset once settled: what in step reads as
+    bool step_settled = false;
+    double step_settle_at = 0; // clock time from which step_offset counts as settled
+    int resyncs = 0;           // times the sound was brought back to the clock
 
     // with_device false: decode for positions only (offline capture), no audio device.
     bool open(const char* path = platform_default_music_path(), bool with_device = true);
-    // Starts the song at from_seconds (0 but in tests).
+    // Starts the song at from_seconds (0 but in tests) and returns once the device has begun
+    // to take it, so that a clock started next starts with the sound.
     void play(double from_seconds = 0.0);
     // Once per frame, after the clock update: compares the song time the device has taken with
     // the clock and, when they have come apart (a stall of the process, a stop and continue, a
@@ -105,8 +115,11 @@ struct MusicPlayer {
     // Positions the module at song time `seconds` and the timeline with it; what was decoded
     // but not handed to the device is dropped. Past the song's end nothing is left to decode.
     void seek(double seconds);
-    // Replaces everything queued by the song from `seconds` on.
+    // Replaces everything queued by the song from `seconds` on (further on by the time the
+    // seek itself takes).
     void resync(double seconds);
+    // Waits, at most music_start_wait_ms, until the device has taken from the queue.
+    void wait_for_device_start();
 };
 
 extern MusicPlayer music_player;

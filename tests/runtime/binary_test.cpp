@@ -1,6 +1,7 @@
 // The built demo as a user runs it, headless: offscreen video, dummy audio.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -229,6 +230,21 @@ TEST(Binary, MusicThatIsNoRegularFileIsRefusedWithoutWaitingForIt) {
     for (const char* path : {fifo.c_str(), "/dev/zero"})
         expect_music_failure({{"OSKE_TEST_MUSIC_PATH", path}},
                              "couldn't load music.xm: not a regular file");
+
+    // Not even opened: opening a device can act on it (a serial line, a tape). A writer waiting
+    // at the FIFO would be let through by any open for reading; it must still be waiting.
+    pid_t writer = fork();
+    ASSERT_GE(writer, 0);
+    if (writer == 0) {
+        int fd = open(fifo.c_str(), O_WRONLY);
+        _exit(fd >= 0 ? 0 : 1);
+    }
+    expect_music_failure({{"OSKE_TEST_MUSIC_PATH", fifo}},
+                         "couldn't load music.xm: not a regular file");
+    usleep(100 * 1000);
+    EXPECT_EQ(waitpid(writer, nullptr, WNOHANG), 0) << "the demo opened the FIFO";
+    kill(writer, SIGKILL);
+    waitpid(writer, nullptr, 0);
     unlink(fifo.c_str());
 }
 
