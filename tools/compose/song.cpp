@@ -74,6 +74,7 @@ struct Chord {
     bool minor;
     int third() const { return (root + (minor ? 3 : 4)) % 12; }
     int fifth() const { return (root + 7) % 12; }
+    bool is(const Chord& o) const { return root == o.root && minor == o.minor; }
 };
 
 const Chord Dm{D, true}, Bb{As, false}, Fmaj{F, false}, Cmaj{C, false}, Am{A, true}, Amaj{A, false},
@@ -81,16 +82,18 @@ const Chord Dm{D, true}, Bb{As, false}, Fmaj{F, false}, Cmaj{C, false}, Am{A, tr
 
 // One chord per bar, repeating over the section. The main theme (theme A) keeps its own
 // prog_main where it is first heard (the build) and where it is remembered (the first half of
-// the drive, the return before the roll, the finale); everywhere else it is reharmonised.
+// the drive, the return before the roll, the finale); everywhere else it is reharmonised, each
+// bar under a chord its notes on the beats belong to, and always ending on A major, the
+// dominant that leads back round.
 const std::vector<Chord> prog_main = {Dm, Bb, Fmaj, Cmaj};
-const std::vector<Chord> prog_intro = {Dm, Bb, Gm, Amaj};
+const std::vector<Chord> prog_intro = {Dm, Gm, Dm, Amaj}; // the minor plagal turn, iv to i
 const std::vector<Chord> prog_drive = {Bb, Gm, Dm, Amaj};
 const std::vector<Chord> prog_dark = {Dm, Dm, Bb, Amaj};
 const std::vector<Chord> prog_break = {Bb, Amaj};
 const std::vector<Chord> prog_groove = {Dm, Cmaj, Bb, Cmaj};
 const std::vector<Chord> prog_rise = {Bb, Cmaj, Am, Dm};
-const std::vector<Chord> prog_float = {Bb, Fmaj, Gm, Amaj};
-const std::vector<Chord> prog_return = {Dm, Gm, Bb, Amaj};
+const std::vector<Chord> prog_float = {Bb, Gm, Fmaj, Amaj};
+const std::vector<Chord> prog_return = {Dm, Gm, Fmaj, Amaj};
 const std::vector<Chord> prog_theme = {Gm, Bb, Fmaj, Amaj};
 
 int xm_note(int pc, int octave) {
@@ -261,6 +264,21 @@ Chord chord_at(const std::vector<Chord>& prog, int bar_index) {
     return prog[bar_index % prog.size()];
 }
 
+// The main theme fitted to a reharmonisation. Under Gm or Bb the A that opens it would rub a
+// semitone against the B flat, so it opens on the B flat itself; under A major the D on the last
+// beat would hang as a fourth over the C#, so the line falls to the C# and leads home.
+Melody theme_a_over(const Melody& theme, const std::vector<Chord>& prog) {
+    Melody m = theme;
+    Chord first = chord_at(prog, 0), last = chord_at(prog, 3);
+    for (MelodyNote& n : m) {
+        if (n.start == 0 && n.note == xm_note(A, 4) && (first.is(Gm) || first.is(Bb)))
+            n.note = xm_note(As, 4);
+        if (n.start == 3 * bar + 24 && n.note == xm_note(D, 5) && last.is(Amaj))
+            n.note = xm_note(Cs, 5);
+    }
+    return m;
+}
+
 // Mix levels of the parts (0..64 before the instrument's trim), set once here so that the
 // balance is read in one place.
 constexpr int lv_kick = 60, lv_snare = 52, lv_clap = 50, lv_splash = 46, lv_crash = 44,
@@ -391,8 +409,7 @@ void pads(Pattern& pat, const std::vector<Chord>& prog, int first_bar, int v) {
         // A chord held over the bar line rings on instead of swelling in again.
         if (first_bar + k > 0) {
             Chord before = chord_at(prog, first_bar + k - 1);
-            if (before.root == c.root && before.minor == c.minor && pat.free(k * bar, ch_pad1) &&
-                pat.free(k * bar, ch_padb1))
+            if (before.is(c) && pat.free(k * bar, ch_pad1) && pat.free(k * bar, ch_padb1))
                 continue;
         }
         chord(pat, k * bar, c, v);
@@ -430,7 +447,8 @@ void bass(Pattern& pat, const std::vector<Chord>& prog, int first_bar,
     }
 }
 
-// Sixteenth-note arpeggio over the chord, echoed a dotted eighth later on the other side.
+// Sixteenth-note arpeggio over the chord, echoed a dotted eighth later on the other side. The
+// echo stops at the bar line: carried over, it would sound the old chord against the new one.
 void arpeggio(Pattern& pat, const std::vector<Chord>& prog, int first_bar, int v, bool echo) {
     static const int shape[8] = {0, 7, 12, 15, 19, 15, 12, 7};
     for (int k = 0; k < 2; ++k) {
@@ -442,7 +460,7 @@ void arpeggio(Pattern& pat, const std::vector<Chord>& prog, int first_bar, int v
                 interval = c.minor ? 15 : 16;
             int row = k * bar + step * 2;
             pat.note(row, ch_arp, root + interval, ins_pluck, v - (step % 4 ? 6 : 0));
-            if (echo && row + 6 < rows) {
+            if (echo && step * 2 + 6 < bar) {
                 pat.note(row + 6, ch_arp_echo, root + interval, ins_pluck, v / 2);
                 pat.effect(row + 6, ch_arp_echo, fx_panning, 0xd0);
             }
@@ -520,8 +538,8 @@ void intro(Song& song, Pattern& pat, int i) {
         bass(pat, prog_intro, first_bar, bass_long, 18 + 3 * i, ch_sub, ins_sub);
     // The theme, first heard on bells in a minor-plagal harmony; the second time with an echo.
     if (i >= 2 && i < 6)
-        melody(pat, song.theme_a, half, 12, ch_lead, ins_bell, 24, i >= 4 ? ch_lead_echo : -1,
-               0xd8);
+        melody(pat, theme_a_over(song.theme_a, prog_intro), half, 12, ch_lead, ins_bell, 24,
+               i >= 4 ? ch_lead_echo : -1, 0xd8);
     if (i >= 4)
         arpeggio(pat, prog_intro, first_bar, 10 + 2 * i, i >= 5);
     if (i == 6) {
@@ -574,7 +592,8 @@ void drive(Song& song, Pattern& pat, int i, const std::vector<Chord>*& prog) {
         open_section(pat, 40);
     }
     accent_backing(pat, *prog, first_bar, lv_pad, bass_drive, lv_hat);
-    melody(pat, song.theme_a, half, i < 4 ? 12 : 0, ch_lead, ins_lead, lv_lead, ch_lead_echo, 0xc8);
+    melody(pat, theme_a_over(song.theme_a, *prog), half, i < 4 ? 12 : 0, ch_lead, ins_lead, lv_lead,
+           ch_lead_echo, 0xc8);
     if (i < 4)
         melody(pat, song.theme_a, half, 0, ch_double, ins_lead, lv_lead - 8);
     arpeggio(pat, *prog, first_bar, lv_arp - 4, i >= 4);
@@ -641,7 +660,7 @@ void rise(Song& song, Pattern& pat, int i) {
     arpeggio(pat, prog_rise, first_bar, lv_arp - 2, i >= 4);
 }
 
-// Scene 7, no drums: the main theme on bells over Bb F Gm A, pads and a sub; then a soft lift.
+// Scene 7, no drums: the main theme on bells over Bb Gm F A, pads and a sub; then a soft lift.
 void float_section(Song& song, Pattern& pat, int i) {
     int first_bar = 2 * i, half = i % 2;
     if (i == 0)
@@ -649,8 +668,8 @@ void float_section(Song& song, Pattern& pat, int i) {
     pads(pat, prog_float, first_bar, 14);
     bass(pat, prog_float, first_bar, bass_long, 26, ch_sub, ins_sub);
     if (i < 4)
-        melody(pat, song.theme_a, half, 12, ch_lead, ins_bell, 24, i >= 2 ? ch_lead_echo : -1,
-               0x30);
+        melody(pat, theme_a_over(song.theme_a, prog_float), half, 12, ch_lead, ins_bell, 24,
+               i >= 2 ? ch_lead_echo : -1, 0x30);
     if (i >= 2)
         arpeggio(pat, prog_float, first_bar, 12, false);
     if (i >= 3)
@@ -662,10 +681,18 @@ void float_section(Song& song, Pattern& pat, int i) {
     }
 }
 
+// The bar of its progression where pattern i of the return starts; its half of the theme follows.
+// After the roll the theme starts again from its first bar. Order 57, where scene 9 joins, does
+// not begin the phrase that the theme section begins at order 58: it plays the cadence once
+// more, an octave up, so the phrase is whole on both sides of the section boundary.
+int return_bar(int i) {
+    return i < 2 ? 2 * i : i == 7 ? 6 : 2 * (i - 3);
+}
+
 // Scene 8: the drums return under the theme, displaced by a sixteenth; the roll; then the theme
-// over Dm Gm Bb A.
+// over Dm Gm F A.
 void return_section(Song& song, Pattern& pat, int i, const std::vector<Chord>*& prog) {
-    int first_bar = i < 2 ? 2 * i : 2 * (i - 3), half = i < 2 ? i % 2 : (i - 3) % 2;
+    int first_bar = return_bar(i), half = first_bar / 2 % 2;
     prog = i < 2 ? &prog_main : &prog_return;
     if (i == 0) {
         open_section(pat, 48);
@@ -687,8 +714,8 @@ void return_section(Song& song, Pattern& pat, int i, const std::vector<Chord>*& 
     }
     accent_backing(pat, *prog, first_bar, lv_pad, bass_drive, lv_hat);
     // Order 57 is where scene 9 joins: the theme moves up an octave there.
-    melody(pat, song.theme_a, half, i == 7 ? 12 : 0, ch_lead, ins_lead, lv_lead, ch_lead_echo, 0xc8,
-           i < 2 ? 2 : 0);
+    melody(pat, theme_a_over(song.theme_a, *prog), half, i == 7 ? 12 : 0, ch_lead, ins_lead,
+           lv_lead, ch_lead_echo, 0xc8, i < 2 ? 2 : 0);
     arpeggio(pat, *prog, first_bar, lv_arp - 4, i >= 3);
 }
 
@@ -699,13 +726,14 @@ void theme(Song& song, Pattern& pat, int i) {
     if (i == 0)
         pat.note(0, ch_fx, xm_note(C, 4), ins_boom, 48);
     accent_backing(pat, prog_theme, first_bar, lv_pad, bass_drive, lv_hat + 2);
+    Melody tune = theme_a_over(song.theme_a, prog_theme);
     if (i < 4) {
-        melody(pat, song.theme_a, half, 12, ch_lead, ins_lead, lv_lead, ch_lead_echo, 0xc8);
-        melody(pat, song.theme_a, half, 0, ch_double, ins_lead, lv_lead - 6);
+        melody(pat, tune, half, 12, ch_lead, ins_lead, lv_lead, ch_lead_echo, 0xc8);
+        melody(pat, tune, half, 0, ch_double, ins_lead, lv_lead - 6);
         arpeggio(pat, prog_theme, first_bar, lv_arp, true);
     } else {
-        melody(pat, song.theme_a, half, 0, ch_lead, ins_lead, lv_lead + 2, ch_lead_echo, 0x30);
-        melody(pat, song.theme_a, half, 24, ch_arp_echo, ins_bell, 22);
+        melody(pat, tune, half, 0, ch_lead, ins_lead, lv_lead + 2, ch_lead_echo, 0x30);
+        melody(pat, tune, half, 24, ch_arp_echo, ins_bell, 22);
         arpeggio(pat, prog_theme, first_bar, lv_arp, false);
     }
 }
@@ -800,8 +828,7 @@ void compose_order(Song& song, Pattern& pat, const SongSection& sec, int order) 
         break;
     case style_return:
         return_section(song, pat, i, prog);
-        if (i >= 3)
-            first_bar = 2 * (i - 3);
+        first_bar = return_bar(i);
         break;
     case style_theme:
         prog = &prog_theme;

@@ -87,6 +87,18 @@ XmSample make_sample(const char* name, const std::vector<double>& wave, double s
     return s;
 }
 
+// A loop starts mid-waveform; played from its first frame it would start with a click. So the
+// sample opens with the loop's last cycle faded in, which runs on seamlessly into the loop.
+void add_faded_pre_roll(XmSample& s) {
+    int n = (int)s.frames.size(), pre_roll = std::min(cycle, n), fade = 100;
+    std::vector<int16_t> head(s.frames.end() - pre_roll, s.frames.end());
+    for (int i = 0; i < pre_roll && i < fade; ++i)
+        head[i] = (int16_t)std::lround(head[i] * (double)i / fade);
+    s.frames.insert(s.frames.begin(), head.begin(), head.end());
+    s.loop_start = pre_roll;
+    s.loop_length = n;
+}
+
 // One sample per note block from make(limit_hz_at_c4); all share one gain so the blocks match.
 template <class Make>
 XmInstrument band_limited(const char* name, Make make, bool looped, double peak, int pan) {
@@ -104,7 +116,7 @@ XmInstrument band_limited(const char* name, Make make, bool looped, double peak,
         XmSample s = make_sample(name, waves[k], peak / m);
         s.panning = pan;
         if (looped)
-            s.loop_length = (int)s.frames.size();
+            add_faded_pre_roll(s);
         ins.samples.push_back(s);
     }
     for (int n = 0; n < 96; ++n)
@@ -373,7 +385,7 @@ XmInstrument make_boom() {
 
 XmInstrument make_pluck() {
     // A decaying saw whose upper harmonics die first: the pluck of the arpeggios.
-    return band_limited(
+    XmInstrument ins = band_limited(
         "pluck",
         [](double limit) {
             int n = frames_for(0.5);
@@ -391,6 +403,12 @@ XmInstrument make_pluck() {
             return v;
         },
         false, 0.85, 0x50);
+    // Held at full level, so a key off lets the note die away over a few ticks instead of
+    // stopping it dead.
+    ins.volume_envelope.points = {{0, 64}, {1, 64}};
+    ins.volume_envelope.sustain = 1;
+    ins.fadeout = 0xc00;
+    return ins;
 }
 
 XmInstrument make_bell() {
@@ -444,7 +462,10 @@ XmInstrument make_bass() {
                                   1.6, limit);
         },
         true, 0.9, 0x80);
-    ins.volume_envelope.points = {{0, 0}, {1, 64}, {12, 52}, {40, 44}};
+    // Sounding from the first tick: a note tied to the one before restarts the sample, and an
+    // envelope from zero would leave a tick of silence between them. The sample's faded start
+    // keeps the attack free of a click.
+    ins.volume_envelope.points = {{0, 44}, {1, 64}, {12, 52}, {40, 44}};
     ins.volume_envelope.sustain = 3;
     ins.fadeout = 0x800;
     return ins;
@@ -495,7 +516,8 @@ XmInstrument make_lead() {
                                   256, 1.8, limit);
         },
         true, 0.9, 0x68);
-    ins.volume_envelope.points = {{0, 0}, {2, 64}, {16, 50}, {60, 44}};
+    // From the first tick, as the bass: legato notes join without a gap.
+    ins.volume_envelope.points = {{0, 40}, {2, 64}, {16, 50}, {60, 44}};
     ins.volume_envelope.sustain = 3;
     ins.fadeout = 0x380;
     ins.vibrato_type = 0;
