@@ -21,11 +21,14 @@ std::string platform_program_wanted(const char* name);
 bool platform_spawn_with_input(const std::vector<std::string>& args, PlatformChild* child,
                                std::string* error);
 // Writes all of the bytes. False when the child no longer reads (it has ended) or a stop was
-// requested through `stop` while waiting for it.
+// requested through `stop` (checked before each write, and whenever a write is interrupted).
 bool platform_child_write(PlatformChild* child, const void* data, size_t bytes,
                           const volatile std::sig_atomic_t* stop);
 void platform_child_close_input(PlatformChild* child);
-// Asks the child to end now (it still has to be waited for).
-void platform_child_terminate(PlatformChild* child);
-// Closes its input, waits for it to end and reaps it. True when it exited with status 0.
-bool platform_child_wait(PlatformChild* child);
+// Closes its input, waits for it to end and reaps it. True when it exited with status 0. When a
+// stop is requested through `stop` meanwhile, the child is stopped as platform_child_stop does
+// and false is returned.
+bool platform_child_wait(PlatformChild* child, const volatile std::sig_atomic_t* stop);
+// Ends the child now: asks it to end, kills it when it has not within a short grace, and reaps
+// it. Nothing is left running afterwards.
+void platform_child_stop(PlatformChild* child);

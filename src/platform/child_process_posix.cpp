@@ -1,12 +1,14 @@
 #include "platform/child_process.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 extern char** environ;
@@ -84,12 +86,14 @@ bool platform_child_write(PlatformChild* child, const void* data, size_t bytes,
                           const volatile std::sig_atomic_t* stop) {
     const char* p = (const char*)data;
     while (bytes > 0) {
-        if (child->input < 0)
+        // Checked before every write: a signal that lands while a write is under way makes that
+        // write return the part it took, and the next write could then block for good.
+        if (child->input < 0 || (stop && *stop))
             return false;
         ssize_t n = write((int)child->input, p, bytes);
-        // A signal interrupts a write the child is slow to take: give up only when it asked us
-        // to stop.
-        if (n < 0 && errno == EINTR && !(stop && *stop))
+        // A signal interrupts a write the child is slow to take: try again, unless it asked us
+        // to stop (seen above).
+        if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
             return false;
@@ -105,19 +109,53 @@ void platform_child_close_input(PlatformChild* child) {
     child->input = -1;
 }
 
-void platform_child_terminate(PlatformChild* child) {
-    if (child->process > 0)
-        kill((pid_t)child->process, SIGTERM);
+// How long a child asked to end may take before it is killed, and how often we look.
+static const std::chrono::milliseconds platform_child_grace(2000);
+static const std::chrono::milliseconds platform_child_poll(10);
+
+// Reaps the child when it has ended: true then, with its status (0 when it cannot be had).
+static bool platform_child_reaped(PlatformChild* child, int* status) {
+    pid_t got = waitpid((pid_t)child->process, status, WNOHANG);
+    if (got == 0 || (got < 0 && errno == EINTR))
+        return false;
+    if (got < 0)
+        *status = -1; // not ours to wait for: nothing more can be learned
+    child->process = -1;
+    return true;
 }
 
-bool platform_child_wait(PlatformChild* child) {
+void platform_child_stop(PlatformChild* child) {
+    platform_child_close_input(child);
+    if (child->process <= 0)
+        return;
+    kill((pid_t)child->process, SIGTERM);
+    auto deadline = std::chrono::steady_clock::now() + platform_child_grace;
+    int status = 0;
+    while (!platform_child_reaped(child, &status)) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            kill((pid_t)child->process, SIGKILL);
+            while (waitpid((pid_t)child->process, &status, 0) < 0 && errno == EINTR) {
+            }
+            child->process = -1;
+            return;
+        }
+        std::this_thread::sleep_for(platform_child_poll);
+    }
+}
+
+bool platform_child_wait(PlatformChild* child, const volatile std::sig_atomic_t* stop) {
     platform_child_close_input(child);
     if (child->process <= 0)
         return false;
+    // Polled, not blocked in: a stop request landing just before a blocking wait would be
+    // missed, and one during it would only restart the wait.
     int status = 0;
-    pid_t got;
-    while ((got = waitpid((pid_t)child->process, &status, 0)) < 0 && errno == EINTR) {
+    while (!platform_child_reaped(child, &status)) {
+        if (stop && *stop) {
+            platform_child_stop(child);
+            return false;
+        }
+        std::this_thread::sleep_for(platform_child_poll);
     }
-    child->process = -1;
-    return got > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }

@@ -160,19 +160,40 @@ void platform_child_close_input(PlatformChild* child) {
     child->input = -1;
 }
 
-void platform_child_terminate(PlatformChild* child) {
-    if (child->process > 0)
-        TerminateProcess((HANDLE)(intptr_t)child->process, 1);
+// How long a wait for the child lasts before the stop flag is looked at again.
+static const DWORD platform_child_poll_ms = 10;
+
+// Ends the child at once and reaps it. TerminateProcess is final and needs no grace.
+static void platform_child_end(PlatformChild* child) {
+    HANDLE process = (HANDLE)(intptr_t)child->process;
+    TerminateProcess(process, 1);
+    WaitForSingleObject(process, INFINITE);
+    CloseHandle(process);
+    child->process = -1;
 }
 
-bool platform_child_wait(PlatformChild* child) {
+void platform_child_stop(PlatformChild* child) {
+    platform_child_close_input(child);
+    if (child->process > 0)
+        platform_child_end(child);
+}
+
+bool platform_child_wait(PlatformChild* child, const volatile std::sig_atomic_t* stop) {
     platform_child_close_input(child);
     if (child->process <= 0)
         return false;
     HANDLE process = (HANDLE)(intptr_t)child->process;
+    // In short waits, so that a stop request (Ctrl-C, set from the console's own thread) is
+    // seen while the child still runs.
+    DWORD waited;
+    while ((waited = WaitForSingleObject(process, platform_child_poll_ms)) == WAIT_TIMEOUT) {
+        if (stop && *stop) {
+            platform_child_end(child);
+            return false;
+        }
+    }
     DWORD status = 1;
-    bool ended = WaitForSingleObject(process, INFINITE) == WAIT_OBJECT_0 &&
-                 GetExitCodeProcess(process, &status);
+    bool ended = waited == WAIT_OBJECT_0 && GetExitCodeProcess(process, &status);
     CloseHandle(process);
     child->process = -1;
     return ended && status == 0;

@@ -15,3 +15,7 @@ bool platform_rename_over(const std::string& from, const std::string& to, std::s
 void platform_remove(const std::string& path);
 // Creates one folder; true when it exists afterwards (made now or before).
 bool platform_make_dir(const std::string& path, std::string* error);
+// A key for the file path names, whether it exists yet or not: two names of one file (through
+// "." or "..", a link, another spelling) give the same key. "" when it cannot be told (the
+// folder does not exist); compare the names themselves then.
+std::string platform_file_identity(const std::string& path);

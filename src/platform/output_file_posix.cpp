@@ -54,3 +54,20 @@ bool platform_make_dir(const std::string& path, std::string* error) {
     *error = strerror(errno);
     return false;
 }
+
+std::string platform_file_identity(const std::string& path) {
+    auto key = [](const char* kind, const struct stat& st) {
+        return std::string(kind) + std::to_string((unsigned long long)st.st_dev) + ":" +
+               std::to_string((unsigned long long)st.st_ino);
+    };
+    struct stat st;
+    if (stat(path.c_str(), &st) == 0)
+        return key("file ", st);
+    // Not there yet: the folder it would be made in, and its name there.
+    size_t slash = path.find_last_of('/');
+    std::string dir = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (name.empty() || name == "." || name == ".." || stat(dir.c_str(), &st) != 0)
+        return "";
+    return key("in ", st) + "/" + name;
+}

@@ -65,3 +65,38 @@ bool platform_make_dir(const std::string& path, std::string* error) {
     *error = win32_error_text(code);
     return false;
 }
+
+// The volume and file index of what path names (a file or a folder), or "" when it cannot be
+// opened.
+static std::string platform_object_key(const std::string& path) {
+    // No access asked and every sharing mode given: this opens files others are writing.
+    HANDLE h = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return "";
+    BY_HANDLE_FILE_INFORMATION info;
+    bool known = GetFileInformationByHandle(h, &info);
+    CloseHandle(h);
+    if (!known)
+        return "";
+    return std::to_string(info.dwVolumeSerialNumber) + ":" +
+           std::to_string(((unsigned long long)info.nFileIndexHigh << 32) | info.nFileIndexLow);
+}
+
+std::string platform_file_identity(const std::string& path) {
+    std::string file = platform_object_key(path);
+    if (!file.empty())
+        return "file " + file;
+    // Not there yet: the folder it would be made in, and its name there, which Windows
+    // compares without regard to case.
+    size_t separator = path.find_last_of("\\/:");
+    std::string dir = separator == std::string::npos ? "." : path.substr(0, separator + 1);
+    std::string name = separator == std::string::npos ? path : path.substr(separator + 1);
+    std::string folder = platform_object_key(dir);
+    if (name.empty() || name == "." || name == ".." || folder.empty())
+        return "";
+    for (char& c : name)
+        if (c >= 'A' && c <= 'Z')
+            c = (char)(c - 'A' + 'a');
+    return "in " + folder + "/" + name;
+}

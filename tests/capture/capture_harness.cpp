@@ -155,3 +155,17 @@ std::vector<std::string> list_dir(const std::string& path) {
     std::sort(names.begin(), names.end());
     return names;
 }
+
+int processes_mentioning(const std::string& text) {
+    int found = 0;
+    for (const fs::directory_entry& entry : fs::directory_iterator("/proc")) {
+        std::string name = entry.path().filename();
+        if (name.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        std::vector<uint8_t> cmdline = read_file(entry.path().string() + "/cmdline");
+        std::replace(cmdline.begin(), cmdline.end(), (uint8_t)0, (uint8_t)' ');
+        if (std::string(cmdline.begin(), cmdline.end()).find(text) != std::string::npos)
+            ++found;
+    }
+    return found;
+}

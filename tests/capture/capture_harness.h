@@ -47,4 +47,6 @@ struct PngImage {
 bool read_png(const std::string& path, PngImage* image);
 
 std::vector<uint8_t> read_file(const std::string& path);
+// Processes whose command line mentions text (ffmpeg writing into a scratch folder).
+int processes_mentioning(const std::string& text);
 std::vector<std::string> list_dir(const std::string& path); // sorted names

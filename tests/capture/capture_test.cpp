@@ -249,10 +249,18 @@ TEST(Capture, BadInputNamesTheProblemAndExitsWithItsStatus) {
     std::string not_a_module = dir.file("notes.xm");
     std::ofstream(not_a_module) << "not a module";
     std::string music = test_soundtrack();
+    std::string sheet = dir.file("sheet.png"), wav = dir.file("music.wav");
     const std::vector<BadInput> cases = {
         {{"--bogus"}, 2, "unknown option '--bogus'"},
         {{"--out", out, "stray"}, 2, "unexpected argument 'stray'"},
         {{"--out"}, 2, "option --out needs a value"},
+        // A forgotten value does not swallow the option after it.
+        {{"--out", "--quiet", "--frames", "0"},
+         2,
+         "option --out needs a value, not the option '--quiet'"},
+        {{"--frames", "0", "--out", out, "--music", "-h"},
+         2,
+         "option --music needs a value, not the option '-h'"},
         {{"--frames", "12x", "--out", out}, 2, "'12x' is not a whole number"},
         {{"--frames", "1000,,2000", "--out", out}, 2, "empty frame time"},
         {{"--frames", "200001", "--out", out}, 2, "200001 is outside 0 ... 200000"},
@@ -268,6 +276,18 @@ TEST(Capture, BadInputNamesTheProblemAndExitsWithItsStatus) {
         {{"--size", "0x720", "--out", out}, 2, "has a zero side"},
         {{"--size", "20000x100", "--out", out}, 2, "beyond the GL limit"},
         {{"--size", "big", "--out", out}, 2, "is not WIDTHxHEIGHT"},
+        // Contact sheets too big to encode are refused before anything is drawn or written (the
+        // WAV comes first otherwise).
+        {{"--fps", "100", "--every", "10", "--contact-sheet", sheet, "--wav", wav, "--music",
+          music},
+         2,
+         "--contact-sheet: 20001 thumbnails of 256x144 make a 2084x415170 sheet, over its limit"},
+        {{"--fps", "200", "--every", "5", "--contact-sheet", sheet, "--wav", wav, "--music", music},
+         2,
+         "40001 thumbnails of 256x144 make a 2084x830170 sheet"},
+        {{"--size", "4x16384", "--contact-sheet", sheet, "--music", music},
+         2,
+         "41 thumbnails of 256x1048576 make a 2084x6291592 sheet"},
         {{"--frames", "1000"}, 2, "nothing to write"},
         {{"--frames", "1000", "--video", dir.file("v.mp4")}, 2, "--video needs evenly timed"},
         {{"--frames", "1000", "--from", "0", "--out", out}, 2, "cannot be combined"},
@@ -291,6 +311,45 @@ TEST(Capture, BadInputNamesTheProblemAndExitsWithItsStatus) {
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
     }
     EXPECT_FALSE(fs::exists(dir.file("v.mp4")));
+    EXPECT_FALSE(fs::exists(sheet));
+    EXPECT_FALSE(fs::exists(wav));
+    // A value that starts with -- is still given in the --name=VALUE form.
+    ProgramResult r = run_capture({"--frames", "0", "--out=--odd", "--dry-run"});
+    EXPECT_EQ(r.status, 0) << r.err;
+}
+
+TEST(Capture, OutputsNamingOneFileAreRefusedBeforeAnythingIsWritten) {
+    ScratchDir dir;
+    std::string song = dir.file("song.xm"), alias = dir.file("alias.xm"),
+                link = dir.file("link.xm");
+    write_tiny_module(song);
+    std::vector<uint8_t> song_bytes = read_file(song);
+    ASSERT_EQ(::link(song.c_str(), alias.c_str()), 0);
+    ASSERT_EQ(symlink(song.c_str(), link.c_str()), 0);
+    ASSERT_EQ(mkdir(dir.file("sub").c_str(), 0755), 0);
+    std::string x = dir.file("x.wav");
+    const std::vector<std::vector<std::string>> cases = {
+        {"--wav", x, "--video", x, "--fps", "10"},
+        {"--wav", dir.path + "/./x.wav", "--video", x, "--fps", "10"}, // neither exists yet
+        {"--contact-sheet", dir.path + "/sub/../x.wav", "--wav", x},
+        {"--contact-sheet", "here.wav", "--wav", "./here.wav"},
+        {"--out", x, "--video", x},
+        {"--wav", song, "--music", song},
+        {"--wav", alias, "--music", song}, // a second name of the module
+        {"--video", link, "--music", song, "--fps", "10"},
+    };
+    for (const std::vector<std::string>& args : cases) {
+        ProgramResult r = run_capture(args);
+        EXPECT_EQ(r.status, 2) << args[1] << " " << args[3] << "\n" << r.err;
+        EXPECT_NE(r.err.find(args[0] + " and " + args[2] + " name the same file"),
+                  std::string::npos)
+            << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    }
+    EXPECT_TRUE(read_file(song) == song_bytes) << "the soundtrack was replaced";
+    EXPECT_EQ(list_dir(dir.path),
+              (std::vector<std::string>{"alias.xm", "link.xm", "song.xm", "sub"}));
+    EXPECT_FALSE(fs::exists("here.wav"));
 }
 
 TEST(Capture, VideoWithoutFfmpegSaysSoAndLeavesNothing) {
@@ -445,25 +504,6 @@ TEST(Capture, FailedWriteLeavesTheOldFrameIntact) {
     EXPECT_TRUE(read_file(frame) == old_frame) << "the old frame was overwritten";
     EXPECT_EQ(list_dir(dir.path), std::vector<std::string>{frame_name(60000)});
 }
-
-namespace {
-
-// Processes whose command line mentions text (ffmpeg writing into a scratch folder).
-int processes_mentioning(const std::string& text) {
-    int found = 0;
-    for (const fs::directory_entry& entry : fs::directory_iterator("/proc")) {
-        std::string name = entry.path().filename();
-        if (name.find_first_not_of("0123456789") != std::string::npos)
-            continue;
-        std::vector<uint8_t> cmdline = read_file(entry.path().string() + "/cmdline");
-        std::replace(cmdline.begin(), cmdline.end(), (uint8_t)0, (uint8_t)' ');
-        if (std::string(cmdline.begin(), cmdline.end()).find(text) != std::string::npos)
-            ++found;
-    }
-    return found;
-}
-
-} // namespace
 
 TEST(Capture, EveryTerminatingSignalDuringAVideoLeavesNothingBehind) {
     for (int sig : {SIGTERM, SIGHUP, SIGQUIT, SIGPIPE}) {

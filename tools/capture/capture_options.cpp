@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "platform/environment.h"
+#include "platform/output_file.h"
 
 static const char* capture_usage_head =
     "Usage: oske-capture [OPTIONS]\n"
@@ -140,6 +141,39 @@ static bool parse_size(const char* text, int* width, int* height, std::string* e
     return false;
 }
 
+static bool is_option(const std::string& text) {
+    return text.rfind("--", 0) == 0 || text == "-h";
+}
+
+// Two of the files named on the command line are one file: the later written would replace
+// the other (or the soundtrack being read). Names as given, then what they name.
+static bool same_file_named(const CaptureOptions& o, std::string* error) {
+    struct Named {
+        const char* option;
+        const std::string* path;
+        std::string identity;
+    };
+    std::vector<Named> files;
+    for (Named named : {Named{"--out", &o.out_dir, ""},
+                        Named{"--contact-sheet", &o.contact_sheet, ""}, Named{"--wav", &o.wav, ""},
+                        Named{"--video", &o.video, ""}, Named{"--music", &o.music, ""}}) {
+        if (named.path->empty())
+            continue;
+        named.identity = platform_file_identity(*named.path);
+        for (const Named& earlier : files) {
+            if (*earlier.path == *named.path ||
+                (!named.identity.empty() && earlier.identity == named.identity)) {
+                *error = std::string(earlier.option) + " and " + named.option +
+                         " name the same file '" + *earlier.path + "'" +
+                         (*earlier.path == *named.path ? "" : " ('" + *named.path + "')");
+                return true;
+            }
+        }
+        files.push_back(named);
+    }
+    return false;
+}
+
 bool parse_capture_options(int argc, char** argv, CaptureOptions* options, std::string* error) {
     CaptureOptions& o = *options;
     o.music = platform_default_music_path();
@@ -195,6 +229,13 @@ bool parse_capture_options(int argc, char** argv, CaptureOptions* options, std::
         if (!has_value) {
             if (i + 1 >= argc) {
                 *error = "option " + name + " needs a value";
+                return false;
+            }
+            // A forgotten value must not swallow the option after it (--out --quiet). Negative
+            // numbers still pass, to be refused by range; --name=VALUE takes anything.
+            if (is_option(argv[i + 1])) {
+                *error = "option " + name + " needs a value, not the option '" + argv[i + 1] +
+                         "' (write " + name + "=VALUE if that is the value)";
                 return false;
             }
             value = argv[++i];
@@ -267,7 +308,7 @@ bool parse_capture_options(int argc, char** argv, CaptureOptions* options, std::
         *error = "nothing to write: give --out, --contact-sheet, --wav or --video (see --help)";
         return false;
     }
-    return true;
+    return !same_file_named(o, error);
 }
 
 void plan_capture_run(CaptureOptions* options) {

@@ -2,21 +2,50 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wunused-function"
 #include <stb_easy_font.h>
 #pragma GCC diagnostic pop
 
+// The sheet's measures in 64 bits, so that one far too big is still measured right.
+struct ContactSheetExtent {
+    long long columns, rows, thumb_height, width, height;
+};
+
+static ContactSheetExtent contact_sheet_extent(int count, int frame_width, int frame_height) {
+    ContactSheetExtent e;
+    e.columns = std::clamp(count, 1, contact_max_columns);
+    e.rows = std::max(1LL, (count + e.columns - 1) / e.columns);
+    e.thumb_height = std::max(
+        1LL, ((long long)frame_height * contact_thumb_width + frame_width / 2) / frame_width);
+    e.width = e.columns * (contact_thumb_width + contact_gap) + contact_gap;
+    e.height = e.rows * (e.thumb_height + contact_label_height + contact_gap) + contact_gap;
+    return e;
+}
+
+bool contact_sheet_fits(int count, int frame_width, int frame_height, std::string* error) {
+    ContactSheetExtent e = contact_sheet_extent(count, frame_width, frame_height);
+    if (e.width * e.height <= contact_max_pixels)
+        return true;
+    *error = "--contact-sheet: " + std::to_string(count) + " thumbnails of " +
+             std::to_string(contact_thumb_width) + "x" + std::to_string(e.thumb_height) +
+             " make a " + std::to_string(e.width) + "x" + std::to_string(e.height) +
+             " sheet, over its limit of " + std::to_string(contact_max_pixels) +
+             " pixels: give a larger --every, a shorter run or a wider --size";
+    return false;
+}
+
 ContactSheetLayout contact_sheet_layout(int count, int frame_width, int frame_height) {
+    ContactSheetExtent e = contact_sheet_extent(count, frame_width, frame_height);
     ContactSheetLayout l;
-    l.columns = std::clamp(count, 1, contact_max_columns);
-    l.rows = std::max(1, (count + l.columns - 1) / l.columns);
+    l.columns = (int)e.columns;
+    l.rows = (int)e.rows;
     l.thumb_width = contact_thumb_width;
-    l.thumb_height = std::max(
-        1, (int)(((long long)frame_height * contact_thumb_width + frame_width / 2) / frame_width));
-    l.width = l.columns * (l.thumb_width + contact_gap) + contact_gap;
-    l.height = l.rows * (l.thumb_height + contact_label_height + contact_gap) + contact_gap;
+    l.thumb_height = (int)e.thumb_height;
+    l.width = (int)e.width;
+    l.height = (int)e.height;
     return l;
 }
 

@@ -2,6 +2,7 @@
 // and writes what it draws: PNG frames, a contact sheet, the soundtrack, a video.
 #include <algorithm>
 #include <cstdio>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -102,7 +103,10 @@ static void collect_gl_errors(GlErrorTally* tally, int frame_ms) {
     }
 }
 
-int main(int argc, char** argv) {
+// The run's ffmpeg, if any, where the last resort below can stop it.
+static VideoPipe capture_video;
+
+static int capture_main(int argc, char** argv) {
     CaptureOptions options;
     std::string error;
     if (!parse_capture_options(argc, argv, &options, &error))
@@ -116,6 +120,12 @@ int main(int argc, char** argv) {
         return 0;
     }
     plan_capture_run(&options);
+    // Sized now, so that a sheet too big to make is refused before anything is drawn.
+    const std::vector<bool> picks = contact_sheet_picks(options);
+    const int sheet_count = (int)std::count(picks.begin(), picks.end(), true);
+    if (!options.contact_sheet.empty() &&
+        !contact_sheet_fits(sheet_count, options.width, options.height, &error))
+        return fail(error, exit_usage);
     if (options.dry_run) {
         for (int t : options.frame_times)
             printf("%d\n", t);
@@ -192,15 +202,10 @@ int main(int argc, char** argv) {
     collect_gl_errors(&gl_errors, -1);
 
     const std::vector<int>& times = options.frame_times;
-    std::vector<bool> picks = contact_sheet_picks(options);
     ContactSheet sheet;
-    if (!options.contact_sheet.empty()) {
-        int count = 0;
-        for (bool p : picks)
-            count += p;
-        sheet = contact_sheet_begin(count, options.width, options.height);
-    }
-    VideoPipe video;
+    if (!options.contact_sheet.empty())
+        sheet = contact_sheet_begin(sheet_count, options.width, options.height);
+    VideoPipe& video = capture_video;
     if (!options.video.empty() &&
         !video_open(&video, options.video, options.width, options.height, options.fps,
                     (int)times.size(), video_wav, options.from_ms, &error)) {
@@ -248,10 +253,13 @@ int main(int argc, char** argv) {
         video_abort(&video);
         return interrupted ? fail("interrupted", exit_interrupted) : fail(error);
     }
-    if (!options.contact_sheet.empty() && !write_png(options.contact_sheet, sheet.image, &error))
+    // ffmpeg must not outlive us: a failure from here on stops it too.
+    if (!options.contact_sheet.empty() && !write_png(options.contact_sheet, sheet.image, &error)) {
+        video_abort(&video);
         return fail(error);
+    }
     if (!options.video.empty() && !video_close(&video, &error))
-        return fail(error);
+        return fail(error, demo_signal_received ? exit_interrupted : exit_failure);
     remove_partials(); // the video's private soundtrack
 
     printf("oske-capture: drew %d frame%s, %d GL error%s", drawn, drawn == 1 ? "" : "s",
@@ -265,4 +273,15 @@ int main(int argc, char** argv) {
     if (options.strict && gl_errors.count)
         return fail("GL errors seen and --strict given");
     return 0;
+}
+
+int main(int argc, char** argv) {
+    try {
+        return capture_main(argc, argv);
+    } catch (const std::bad_alloc&) {
+        // A buffer the machine cannot give: end as any failed run does, not by an abort that
+        // leaves partial files and ffmpeg behind.
+        video_abort(&capture_video);
+        return fail("out of memory");
+    }
 }

@@ -45,8 +45,9 @@ bool video_write_frame(VideoPipe* video, const void* rgb, size_t bytes, std::str
 }
 
 bool video_close(VideoPipe* video, std::string* error) {
-    if (!platform_child_wait(&video->ffmpeg)) {
-        *error = "ffmpeg failed to encode '" + video->path + "'";
+    if (!platform_child_wait(&video->ffmpeg, &demo_signal_received)) {
+        *error =
+            demo_signal_received ? "interrupted" : "ffmpeg failed to encode '" + video->path + "'";
         remove_partials();
         return false;
     }
@@ -54,8 +55,5 @@ bool video_close(VideoPipe* video, std::string* error) {
 }
 
 void video_abort(VideoPipe* video) {
-    if (video->ffmpeg.process <= 0)
-        return;
-    platform_child_terminate(&video->ffmpeg);
-    platform_child_wait(&video->ffmpeg);
+    platform_child_stop(&video->ffmpeg);
 }

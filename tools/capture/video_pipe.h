@@ -18,7 +18,9 @@ bool video_open(VideoPipe* video, const std::string& path, int width, int height
                 int frame_count, const std::string& wav_path, int audio_offset_ms,
                 std::string* error);
 bool video_write_frame(VideoPipe* video, const void* rgb, size_t bytes, std::string* error);
-// Ends the input, waits for ffmpeg and puts the file in place when it succeeded.
+// Ends the input, waits for ffmpeg and puts the file in place when it succeeded. A stop request
+// while waiting stops ffmpeg and fails with "interrupted".
 bool video_close(VideoPipe* video, std::string* error);
-// Stops ffmpeg after a failure elsewhere and waits for it.
+// Stops ffmpeg after a failure elsewhere (killed if it does not end soon) and reaps it; does
+// nothing when it is not running.
 void video_abort(VideoPipe* video);
