@@ -85,21 +85,27 @@ struct FakeVideoRun {
     }
 };
 
+// Sends the capture SIGTERM once the stand-in has reached its marker: the run must end as an
+// interrupted one, with nothing left behind.
+void expect_stop_honoured(FakeVideoRun& run, const char* if_not) {
+    ASSERT_TRUE(run.reached_marker()) << child_stderr(run.capture);
+    kill(run.capture.pid, SIGTERM);
+    int status = -1;
+    ASSERT_TRUE(run.ends(&status)) << if_not;
+    EXPECT_EQ(status, 130);
+    EXPECT_EQ(child_stderr(run.capture), "oske-capture: interrupted\n");
+    run.expect_nothing_left();
+}
+
 } // namespace
 
 TEST(VideoEnd, AStopWhileFfmpegFinishesEndsItAndTheRun) {
     // "deaf" ignores SIGTERM: the capture must kill it once its grace is over.
     for (const char* mode : {"linger", "deaf"}) {
         SCOPED_TRACE(mode);
-        FakeVideoRun run(mode, "64x36", {});
         // The marker says ffmpeg has all the frames: the capture is waiting for it to end.
-        ASSERT_TRUE(run.reached_marker()) << child_stderr(run.capture);
-        kill(run.capture.pid, SIGTERM);
-        int status = -1;
-        ASSERT_TRUE(run.ends(&status)) << "the stop request was ignored";
-        EXPECT_EQ(status, 130);
-        EXPECT_EQ(child_stderr(run.capture), "oske-capture: interrupted\n");
-        run.expect_nothing_left();
+        FakeVideoRun run(mode, "64x36", {});
+        expect_stop_honoured(run, "the stop request was ignored");
     }
 }
 
@@ -107,13 +113,7 @@ TEST(VideoEnd, AStopDuringAFrameFfmpegIsSlowToTakeIsNotLost) {
     // Frames of 320 x 180 are larger than the pipe: the first write blocks part way, and the
     // stop request makes it return the part it took. The next write would block for good.
     FakeVideoRun run("stall", "320x180", {});
-    ASSERT_TRUE(run.reached_marker()) << child_stderr(run.capture);
-    kill(run.capture.pid, SIGTERM);
-    int status = -1;
-    ASSERT_TRUE(run.ends(&status)) << "the stop request was lost";
-    EXPECT_EQ(status, 130);
-    EXPECT_EQ(child_stderr(run.capture), "oske-capture: interrupted\n");
-    run.expect_nothing_left();
+    expect_stop_honoured(run, "the stop request was lost");
 }
 
 TEST(VideoEnd, AContactSheetThatCannotBeWrittenStopsFfmpeg) {
