@@ -56,7 +56,8 @@ void scene2_init() {
     scene2_fine_even_lines = new Vector3[scene2_fine_count];
     scene2_fine_odd_lines = new Vector3[scene2_fine_count];
     for (int i = 0; i < scene2_fine_count; ++i) {
-        Vector3* pair = &(i % 2 == 0 ? scene2_fine_even_lines : scene2_fine_odd_lines)[i / 2 * 2];
+        Vector3* lines = i % 2 == 0 ? scene2_fine_even_lines : scene2_fine_odd_lines;
+        Vector3* pair = lines + i / 2 * 2;
         pair[0] = scene2_fine_from[i];
         pair[1] = scene2_fine_to[i];
     }
